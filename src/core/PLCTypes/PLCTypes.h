@@ -1,0 +1,390 @@
+// PLC model: the IEC data types, the type reference convention, the IL instruction and
+// keyword tables, and the records of a project (POUs, variables, labels, bytecode).
+// Everything the compiler, the soft PLC and the views share is defined here once.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvo {
+
+// ---------------------------------------------------------------------------------------------
+// 8-byte little-endian value with overlapping signed/unsigned views, all starting at byte 0.
+union TUS64 {
+    uint8_t U8;
+    uint16_t U16;
+    uint32_t U32;
+    uint64_t U64;
+    int8_t S8;
+    int16_t S16;
+    int32_t S32;
+    int64_t S64;
+    uint8_t Bytes[8];
+};
+static_assert(sizeof(TUS64) == 8);
+
+// ---------------------------------------------------------------------------------------------
+// Data types
+
+enum class TDT_Type : uint8_t { NUMERIC = 0, STRUCT = 1 };
+
+struct TTypeDesc {
+    std::string TypeName;
+    int32_t DataSize = 0;          // bits; -1 where not fixed
+    TDT_Type DT_Type = TDT_Type::NUMERIC;
+    int32_t FB = -1;               // POU index of a function block type, -1 for elementary types
+    std::vector<uint8_t> Initial;  // initial value image; 8 bytes, or the instance size for an FB type
+};
+
+// Indexes of the IEC type table.
+enum : int32_t {
+    DT_BOOL = 0,
+    DT_BYTE = 1,
+    DT_WORD = 2,
+    DT_DWORD = 3,
+    DT_LWORD = 4,
+    DT_SINT = 5,
+    DT_INT = 6,
+    DT_DINT = 7,
+    DT_LINT = 8,
+    DT_USINT = 9,
+    DT_UINT = 10,
+    DT_UDINT = 11,
+    DT_ULINT = 12,
+    DT_REAL = 13,
+    DT_LREAL = 14,
+    DT_TIME = 15,
+    DT_DATE = 16,
+    DT_TIME_OF_DAY = 17,
+    DT_DATE_AND_TIME = 18,
+    DT_STRING = 19,
+    IECTYPEFIRST = 0,
+    IECTYPELAST = 19,
+    IECTYPECOUNT = 20,
+    // Table of other types.
+    DT_CR_EMPTY = 1000,    // type of an empty current result
+    DT_CR_SLITERAL = 1001, // integer literal without a type prefix
+    OTHERTYPEFIRST = 1000,
+    OTHERTYPELAST = 1001,
+    OTHERTYPECOUNT = 2,
+};
+
+// Type references: negative = elementary type -r-1, >= 0 = index into the project's type list.
+constexpr int32_t TypeRef(int32_t tableIndex) { return -tableIndex - 1; }
+constexpr int32_t TableIndex(int32_t typeRef) { return -typeRef - 1; }
+constexpr int32_t TR_BOOL = TypeRef(DT_BOOL);            // -1
+constexpr int32_t TR_TIME = TypeRef(DT_TIME);            // -16
+constexpr int32_t TR_CR_EMPTY = TypeRef(DT_CR_EMPTY);    // -1001
+constexpr int32_t TR_SLITERAL = TypeRef(DT_CR_SLITERAL); // -1002
+
+extern const std::array<TTypeDesc, IECTYPECOUNT> IECTYPES;
+extern const std::array<TTypeDesc, OTHERTYPECOUNT> OTHERTYPES;
+
+// A set of IEC type table indexes, bit n for index n.
+using TTypeSet = uint32_t;
+constexpr TTypeSet TypeBit(int32_t index) { return TTypeSet(1) << index; }
+constexpr bool InSet(TTypeSet set, int32_t index) {
+    return index >= 0 && index < IECTYPECOUNT && (set & TypeBit(index)) != 0;
+}
+constexpr TTypeSet SUPPORTEDTYPES = TypeBit(DT_BOOL) | TypeBit(DT_BYTE) | TypeBit(DT_WORD) |
+                                    TypeBit(DT_DWORD) | TypeBit(DT_SINT) | TypeBit(DT_INT) |
+                                    TypeBit(DT_DINT) | TypeBit(DT_USINT) | TypeBit(DT_UINT) |
+                                    TypeBit(DT_UDINT) | TypeBit(DT_TIME);
+constexpr TTypeSet IEC_ANY_INT = TypeBit(DT_SINT) | TypeBit(DT_INT) | TypeBit(DT_DINT) |
+                                 TypeBit(DT_LINT) | TypeBit(DT_USINT) | TypeBit(DT_UINT) |
+                                 TypeBit(DT_UDINT) | TypeBit(DT_ULINT);
+constexpr TTypeSet IEC_ANY_NUM = IEC_ANY_INT | TypeBit(DT_REAL) | TypeBit(DT_LREAL);
+constexpr TTypeSet IEC_ANY_BIT =
+    TypeBit(DT_BOOL) | TypeBit(DT_BYTE) | TypeBit(DT_WORD) | TypeBit(DT_DWORD) | TypeBit(DT_LWORD);
+
+// ---------------------------------------------------------------------------------------------
+// Instruction table
+
+enum TOpdType : uint8_t {
+    OTFBINSTNAME = 0, // a function block instance
+    OTLABEL = 1,      // a jump label
+    OTFRETURN = 2,    // the return value of the running function
+    OTDIRECTADR = 3,  // a direct address such as %IX0.0
+    OTLITERAL = 4,    // a literal
+    OTVAR = 5,        // a variable
+};
+using TOpdTypes = uint8_t; // bit n for TOpdType n
+constexpr TOpdTypes OpdBit(TOpdType t) { return TOpdTypes(1u << t); }
+
+// Modifier set: N negates, B may open a parenthesis level, C makes the instruction conditional.
+using TModifiers = uint8_t;
+constexpr TModifiers MOD_N = 0x01;
+constexpr TModifiers MOD_B = 0x02;
+constexpr TModifiers MOD_C = 0x04;
+
+constexpr int MAXOPDNUM = 1;
+constexpr int MAXAWLCOMMAND = 55;
+
+struct TAWLCmdDesc {
+    const char* Name;
+    uint16_t MicroCmd;
+    TModifiers Modifiers;
+    uint16_t OpdNum;
+    TOpdTypes OpdTypes[MAXOPDNUM + 1]; // indexed from 1
+};
+
+extern const std::array<TAWLCmdDesc, MAXAWLCOMMAND + 1> AWLCOMMANDS;
+
+// Operation codes (upper twelve bits of MicroCmd) and operand sources (lower four bits).
+enum : uint16_t {
+    OP_LD = 0x10,
+    OP_AND = 0x20,
+    OP_OR = 0x30,
+    OP_XOR = 0x40,
+    OP_ST = 0x50, // ST, STN, S, R
+    OP_ADD = 0x60,
+    OP_SUB = 0x70,
+    OP_MUL = 0x80,
+    OP_DIV = 0x90,
+    OP_GT = 0xA0,
+    OP_GE = 0xB0,
+    OP_EQ = 0xC0,
+    OP_NE = 0xD0,
+    OP_LE = 0xE0,
+    OP_LT = 0xF0,
+    OP_CLOSE = 0x100, // ")"
+    OP_JMP = 0x110,
+    OP_CAL = 0x120, // replaced by a call sequence in compiled code
+    OP_RET = 0x130,
+    OP_ABS = 0x140,
+    OP_MOD = 0x150,
+    OP_NOT = 0x160,
+    OP_ROL = 0x170,
+    OP_ROR = 0x180,
+    OP_SHL = 0x190,
+    OP_SHR = 0x1A0,
+    OP_CONV = 0x1B0,       // A_TO_B type conversion
+    OP_PUSHFRAME = 0x1010, // push a FUNCTION frame of OpdLong bytes (record 0 of a PROGRAM: set up its frame)
+    OP_POPFRAME = 0x1020,  // pop the FUNCTION frame
+    OP_PUSHFB = 0x1030,    // make an instance window the top frame (OpdWord0 offset, OpdWord1 size)
+    OP_POPFB = 0x1040,     // return to the caller's frame
+    OP_CALLFUN = 0xF000,   // call FUNCTION with POU index OpdWord0
+    OP_CALLFB = 0xF010,    // call FUNCTION_BLOCK with POU index OpdWord0 (modifiers of CAL/CALC/CALCN)
+};
+enum : uint16_t {
+    SRC_MEMORY = 0x0,
+    SRC_CONST = 0x1,
+    SRC_TICKS = 0xF,
+    SRC_MASK = 0xF,
+};
+
+// Rows of the instruction table the compiler writes directly.
+enum : int {
+    AWL_LD = 0,
+    AWL_ST = 14,
+    AWL_CLOSE = 38,
+    AWL_CAL = 42,
+    AWL_CONV = 55,
+};
+
+// ---------------------------------------------------------------------------------------------
+// Keyword table
+
+enum : uint16_t {
+    KG_PROGFB = 0x10,
+    KG_ENDPROGFB = 0x11,
+    KG_VARDEC = 0x20,
+    KG_AWLCMD = 0x30,
+    KG_STDFB_OP = 0x31,
+    KG_PREDEF_FUNCS = 0x32,
+    KG_RESERVED = 0xFF00, // reserved words without a construct of their own
+    NUMERIC_FUNCTIONS = 0xFF01,
+    ARITHMETIC_FUNCTIONS = 0xFF02,
+    EXP_FUNCTION = 0xFF03,
+    SHIFT_FUNCTIONS = 0xFF04,
+    BOOLEAN_FUNCTIONS = 0xFF05,
+    MAX_MIN_LIMIT_FUNCTIONS = 0xFF06,
+    SEL_MUX_FUNCTIONS = 0xFF07,
+    COMPARE_FUNCTIONS = 0xFF08,
+    STRING_FUNCTIONS = 0xFF09,
+    STANDARD_FUNCTION_BLOCKS = 0xFF10,
+    STRUCTURE_KEYWORDS = 0xFF20,
+    COMMANDS = 0xFF30,
+};
+
+// IDs the compiler tests.
+enum : uint16_t {
+    KW_END_FUNCTION = 0x36,
+    KW_END_FUNCTION_BLOCK = 0x37,
+    KW_END_PROGRAM = 0x39,
+    KW_END_VAR = 0x40,
+    KW_FUNCTION = 0x4F,
+    KW_FUNCTION_BLOCK = 0x50,
+    KW_PROGRAM = 0x7A,
+    KW_VAR = 0xBB,
+    KW_VAR_INPUT = 0xBF,
+    KW_VAR_OUTPUT = 0xC1,
+    KW_GET_TIME = 0xC7,
+};
+
+struct TKeyword {
+    uint16_t ID;
+    uint16_t Group;
+    uint16_t GroupID; // instruction table row for KG_AWLCMD, else 0
+    const char* Name;
+    bool Supported;
+};
+
+constexpr int KEYWORDNUM = 155;
+// Rows 1..KEYWORDNUM; row 0 is an unused placeholder so indexes match the table's numbering.
+extern const std::array<TKeyword, KEYWORDNUM + 1> KEYWORDS;
+
+// Row (1..155) of the keyword whose name equals the upper-case form of word, or 0.
+int FindKeyword(std::string_view word);
+
+// ---------------------------------------------------------------------------------------------
+// Process image and frames
+
+enum : int32_t {
+    FIRSTE = 0,     // first input byte (%I)
+    NUME = 16,      // number of input bytes
+    FIRSTA = 16,    // first output byte (%Q)
+    NUMA = 16,      // number of output bytes
+    FIRSTM = 32,    // first flag byte (%M)
+    NUMM = 16,      // number of flag bytes
+    FIRSTFREE = 48, // first byte after the process image
+};
+
+// ---------------------------------------------------------------------------------------------
+// Project records
+
+enum class TFileType : uint8_t { FTNONE, FTPLC, FTIL };
+enum TPOUType : uint8_t { PTUNKNOWN = 0, PTPROGRAM = 1, PTFUNCTION_BLOCK = 2, PTFUNCTION = 3 };
+enum TVarType : uint8_t {
+    VTVAR = 0,
+    VTVAR_INPUT = 1,
+    VTVAR_OUTPUT = 2,
+    VTVAR_IN_OUT = 3,
+    VTVAR_EXTERNAL = 4,
+    VTVAR_GLOBAL = 5,
+    VTVAR_ACCESS = 6,
+};
+enum TVarGroup : uint8_t {
+    VGVAR = 0,
+    VGVAR_INPUT = 1,
+    VGVAR_OUTPUT = 2,
+    VGVAR_IN_OUT = 3,
+    VGVAR_EXTERNAL = 4,
+    VGVAR_GLOBAL = 5,
+    VGVAR_ACCESS = 6,
+};
+using TVarGroups = uint8_t; // bit n for TVarGroup n
+constexpr TVarGroups VARGROUPS_PROGRAM = 0x7F;
+constexpr TVarGroups VARGROUPS_FUNCTION_BLOCK = 0x1F;
+constexpr TVarGroups VARGROUPS_FUNCTION = 0x03;
+
+struct TVarDesc {
+    std::string VarName; // upper case
+    TVarType VarType = VTVAR;
+    int32_t MemAdr = -1;
+    uint8_t BitAdr = 0;
+    int32_t DataType = 0;
+    int32_t DataSize = 0;
+    uint8_t Initial = 0;
+};
+
+struct TLabelDesc {
+    std::string LabelName;
+    uint16_t CmdNo = 0;
+};
+
+// One bytecode instruction.
+struct TAWLCommand {
+    int32_t SourceLine = 0;
+    uint16_t MicroCmd = 0;
+    TModifiers Modifiers = 0;
+    int32_t MemBase = 0;
+    int32_t ByteAdr = 0;
+    uint8_t BitAdr = 0;
+    int32_t DataType = 0;
+    union {
+        uint8_t OpdByte[4];
+        struct {
+            uint16_t OpdWord0; // low half
+            uint16_t OpdWord1; // high half
+        };
+        uint32_t OpdLong;
+        int32_t OpdPtr;
+    };
+
+    TAWLCommand() : OpdLong(0) {}
+    uint16_t Op() const { return uint16_t(MicroCmd & ~SRC_MASK); }
+    uint16_t Source() const { return uint16_t(MicroCmd & SRC_MASK); }
+};
+
+constexpr int CODE_GROWTH = 30; // records added when the code buffer is full
+
+struct TPOUDesc {
+    std::string FileName;
+    bool FNameValid = false;
+    std::vector<std::string> POUText;
+    std::string POUName;
+    bool Modified = false;
+    bool Compiled = false;
+    bool FBCompiled = false;
+    std::vector<std::unique_ptr<TVarDesc>> VarList;
+    TVarGroups VarGroups = 0;
+    std::vector<std::unique_ptr<TLabelDesc>> Labels;
+    int32_t CodeSize = 0;           // capacity of Code in bytes
+    std::vector<TAWLCommand> Code;  // CodeSize / sizeof(TAWLCommand) records
+    uint16_t CmdCount = 0;
+    int32_t LocalMemSize = 0;
+    int32_t ConstMemSize = 0;
+    std::vector<uint8_t> ConstMem;
+    std::vector<std::string> Identifiers; // upper case
+    TPOUType POUType = PTUNKNOWN;
+    int32_t ReturnAdr = 0;
+    int32_t ReturnType = 0;
+
+    // Makes room for record index n, growing by CODE_GROWTH records as the compiler does.
+    TAWLCommand& CodeAt(size_t n);
+    // Appends an 8-byte literal to the constant memory and returns its offset.
+    int32_t AddConst(const TUS64& value);
+};
+
+struct TProjectDesc {
+    TFileType FileType = TFileType::FTNONE;
+    std::string FileName;
+    bool FNameValid = false;
+    int32_t MainPOU = -1;
+    int32_t MainPOUStartLine = 0;
+    int32_t MainPOUEndLine = 0;
+    std::vector<std::unique_ptr<TPOUDesc>> POUList;
+    std::vector<std::unique_ptr<TTypeDesc>> TypeList;
+    std::vector<std::string> Identifiers; // upper case names of the project's POUs
+    bool Modified = false;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Helpers
+
+// The type descriptor of a type reference, or nullptr.
+const TTypeDesc* GetTypeDesc(int32_t DataType, const std::vector<std::unique_ptr<TTypeDesc>>& TypeList);
+
+// Resizes a block to NewSize elements keeping the first min(CurSize, NewSize) and zeroing
+// the elements from CurSize up to NewSize-1.
+template <typename T>
+void GetSomeMem(std::vector<T>& P, size_t CurSize, size_t NewSize) {
+    if (P.size() < CurSize)
+        P.resize(CurSize);
+    P.resize(NewSize);
+    for (size_t i = CurSize; i < NewSize; ++i)
+        P[i] = T{};
+}
+
+// Upper-case form of an ASCII identifier.
+std::string UpperCase(std::string_view s);
+bool SameText(std::string_view a, std::string_view b);
+
+} // namespace korvo
