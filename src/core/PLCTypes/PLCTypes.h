@@ -346,6 +346,7 @@ struct TPOUDesc {
     TPOUType POUType = PTUNKNOWN;
     int32_t ReturnAdr = 0;
     int32_t ReturnType = 0;
+    bool CRLF = false; // the file on disk has CR LF line ends; saving writes them back
 
     // Makes room for record index n, growing by CODE_GROWTH records as the compiler does.
     TAWLCommand& CodeAt(size_t n);
