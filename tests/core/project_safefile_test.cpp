@@ -13,7 +13,7 @@ using namespace korvo::testkit;
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
-TEST(SplitLines, AnyLineEnds) {
+TEST(SplitTextLines, AnyLineEnds) {
     struct Case {
         std::string text;
         Lines lines;
@@ -33,7 +33,7 @@ TEST(SplitLines, AnyLineEnds) {
         {std::string("n\0l\n", 4), {std::string("n\0l", 3)}, TLineEnd::LF},
     };
     for (const auto& c : cases) {
-        TTextFile f = SplitLines(c.text);
+        TTextFile f = SplitTextLines(c.text);
         EXPECT_EQ(f.Lines, c.lines) << ::testing::PrintToString(c.text);
         EXPECT_EQ(f.LineEnd, c.end) << ::testing::PrintToString(c.text);
     }

@@ -142,7 +142,7 @@ bool WriteProjectFile(const std::string& path, const std::vector<std::string>& f
     for (size_t pos; (pos = out.find("\n\n\n")) != std::string::npos;)
         out.erase(pos, 1);
     if (crlf)
-        out = JoinLines(SplitLines(out).Lines, TLineEnd::CRLF);
+        out = JoinLines(SplitTextLines(out).Lines, TLineEnd::CRLF);
     return WriteFileAtomic(path, out, error);
 }
 

@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 
 namespace korvo {
 
-TTextFile SplitLines(std::string_view text) {
+TTextFile SplitTextLines(std::string_view text) {
     TTextFile result;
     bool sawEnd = false;
     size_t start = 0;
@@ -87,7 +87,7 @@ bool ReadTextFile(const std::string& path, TTextFile& file, std::string& error) 
     std::string content;
     if (!ReadFileBytes(path, content, error))
         return false;
-    file = SplitLines(content);
+    file = SplitTextLines(content);
     return true;
 }
 

@@ -17,7 +17,7 @@ struct TTextFile {
 };
 
 // Splits text at LF, CR LF and lone CR. A final line end does not start another line.
-TTextFile SplitLines(std::string_view text);
+TTextFile SplitTextLines(std::string_view text);
 // Every line followed by the line end.
 std::string JoinLines(const std::vector<std::string>& lines, TLineEnd lineEnd);
 
