@@ -1,0 +1,19 @@
+// The windows of the start sequence, in their order: main window, editor view, performance
+// window, about box, watch window, logic analyzer; then the command line.
+#pragma once
+
+#include "Main/ProjectInterfaces.h"
+
+#include <QStringList>
+
+#include <memory>
+
+namespace korvo::ui {
+
+class TMainForm;
+
+// Creates the main window with everything it holds and handles the command line (arguments
+// without the program name). prompts nullptr: Qt standard dialogs.
+std::unique_ptr<TMainForm> CreateMainWindows(const QStringList& args, IProjectPrompts* prompts = nullptr);
+
+} // namespace korvo::ui
