@@ -95,6 +95,7 @@ bool TSoftAG::Clock() {
         }
     } catch (const ERuntimeError& e) {
         ok = false;
+        ++RuntimeErrors;
         FLastError.Message = e.what();
         FLastError.POU = GetSourcePOU();
         FLastError.Line = GetSourceLine();

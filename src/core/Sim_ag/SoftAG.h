@@ -109,6 +109,8 @@ public:
 
     // Instructions executed by ClockCmd since creation (statistics, benchmarks).
     uint64_t ExecutedCmds = 0;
+    // Runtime errors Clock has caught since creation.
+    uint64_t RuntimeErrors = 0;
     // Instructions one cycle may execute before it is stopped with a runtime error (endless loop).
     uint64_t WatchdogLimit = 50'000'000;
 
