@@ -19,7 +19,7 @@ bool TSimulator::SetInfoFile(const std::string& AInfoFile) {
     FInfoFile = ec ? AInfoFile : p.lexically_normal().string();
     FDesc = TVisDescription{};
     std::vector<std::string> lines;
-    if (!fs::is_regular_file(FInfoFile, ec) || !ReadTextLines(FInfoFile, lines)) {
+    if (!fs::is_regular_file(FInfoFile, ec) || !ReadSDFFileLines(FInfoFile, lines)) {
         FHost.ShowMessage(vismsg::FileNotFound(FInfoFile));
         return false;
     }
@@ -209,7 +209,7 @@ std::vector<std::string> CollectSimFiles(const std::string& DataDir) {
 
 std::string ReadSDFTitle(const std::string& AInfoFile, IVisHost* Host) {
     std::vector<std::string> lines;
-    if (!ReadTextLines(AInfoFile, lines))
+    if (!ReadSDFFileLines(AInfoFile, lines))
         return "";
     bool failed = false;
     TSDFError err;

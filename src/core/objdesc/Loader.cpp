@@ -127,7 +127,7 @@ std::string ScanSDFTitle(const std::vector<std::string>& Lines, bool& Failed, TS
     return "";
 }
 
-bool ReadTextLines(const std::string& FileName, std::vector<std::string>& Lines) {
+bool ReadSDFFileLines(const std::string& FileName, std::vector<std::string>& Lines) {
     Lines.clear();
     std::ifstream in(FileName, std::ios::binary);
     if (!in)

@@ -37,6 +37,6 @@ std::string FormatSDFError(const std::string& FileName, const TSDFError& Err);
 std::string ScanSDFTitle(const std::vector<std::string>& Lines, bool& Failed, TSDFError& Err);
 
 // Reads a text file into lines, CR LF or LF ends. False when it cannot be read.
-bool ReadTextLines(const std::string& FileName, std::vector<std::string>& Lines);
+bool ReadSDFFileLines(const std::string& FileName, std::vector<std::string>& Lines);
 
 } // namespace korvo
