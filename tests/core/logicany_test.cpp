@@ -497,3 +497,188 @@ TEST(RecordingExport, CsvAndAtomicFileWrite) {
     EXPECT_EQ(ExportRecording(bad, TExportFormat::Vcd, rec, {"A"}), "Cannot write file " + bad);
     std::filesystem::remove_all(dir);
 }
+
+// ---------------------------------------------------------------------------------------------
+// The analyzer as a connector of a stepped program
+
+#include "LogicAny/LogicAnalyzer.h"
+
+#include "views_util.h"
+
+namespace {
+
+const char* const LA_MAIN_IL = R"(PROGRAM MAIN
+VAR
+    START AT %IX0.0 : BOOL
+    LAMP AT %QX0.1 : BOOL
+    FLAG : BOOL
+    P1 : PULSE
+    TIMER : TON
+END_VAR
+    LD START
+    ST LAMP
+    ST FLAG
+    ST P1.GO
+    CAL P1
+    LD P1.DONE
+    ST TIMER.IN
+    CAL TIMER
+END_PROGRAM
+)";
+
+const char* const LA_PULSE_IL = R"(FUNCTION_BLOCK PULSE
+VAR_INPUT
+    GO : BOOL
+END_VAR
+VAR_OUTPUT
+    DONE : BOOL
+END_VAR
+    LD GO
+    ST DONE
+END_FUNCTION_BLOCK
+)";
+
+enum { S_START, S_LAMP, S_FLAG, S_GO, S_DONE, S_TIMER_IN, S_TIMER_Q, S_TIMER_RUNNING };
+
+struct AnalyzerFixture : ::testing::Test {
+    korvo::test::CompiledPLC plc;
+    TLogicAnalyzer la{plc.AG};
+
+    void SetUp() override {
+        plc.Load({{"main.il", LA_MAIN_IL}, {"pulse.il", LA_PULSE_IL}});
+        plc.AG.AddConnector(&la);
+        plc.AG.SetMemory_IQBuf(0, 1); // START pressed
+        plc.AG.Reset();
+        plc.AG.SetMode(MM_STEP);
+    }
+    void TearDown() override { plc.AG.RemoveConnector(&la); }
+
+    // One Clock per sample; returns the (POU, line) each step stopped at.
+    std::vector<std::pair<std::string, int32_t>> Steps(int n) {
+        std::vector<std::pair<std::string, int32_t>> at;
+        for (int i = 0; i < n; ++i) {
+            plc.AG.Clock();
+            at.emplace_back(plc.SourcePOUName(), plc.Line());
+        }
+        return at;
+    }
+    std::string Bits(int signal, bool program) const {
+        std::string s;
+        const TAnalyzerRecording& r = la.Recording();
+        for (int X = 1; X <= r.ValidLength(); ++X)
+            s += (program ? r.ProgBit(X, signal) : r.IQBit(X, signal)) ? '1' : '0';
+        return s;
+    }
+    std::string Marks(bool (TAnalyzerRecording::*f)(int) const) const {
+        std::string s;
+        for (int X = 1; X <= la.Recording().ValidLength(); ++X)
+            s += (la.Recording().*f)(X) ? '1' : '0';
+        return s;
+    }
+};
+
+} // namespace
+
+TEST_F(AnalyzerFixture, SignalsOfProgramInstancesAndLibraryBlock) {
+    std::vector<std::pair<std::string, bool>> got;
+    for (const auto& e : la.Signals().Entries)
+        got.emplace_back(e.Name, e.Ticked);
+    const std::vector<std::pair<std::string, bool>> want = {
+        {"START", true},   {"LAMP", true},     {"FLAG", true},    {"P1.GO", true},
+        {"P1.DONE", true}, {"TIMER.IN", true}, {"TIMER.Q", true}, {"TIMER.RUNNING", false},
+    };
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(la.Signals().Signals[S_LAMP].MemAdr, 16);
+    EXPECT_EQ(la.Signals().Signals[S_LAMP].BitAdr, 1);
+    EXPECT_EQ(la.Drawing().BitmapHeight(), 6 * 37 + 50);
+    EXPECT_EQ(la.LabelColumnWidth(), 13 * 7 + 10);
+}
+
+TEST_F(AnalyzerFixture, SamplingAStepOfEachKind) {
+    const auto at = Steps(13);
+    // Where each Clock stopped: 6 enters the user block, 8 is back in the caller, 11 ends the
+    // program (library block run as a whole), 12 is the output phase, 13 the next input phase.
+    ASSERT_EQ(at[5], (std::pair<std::string, int32_t>{"PULSE", 7}));
+    ASSERT_EQ(at[7], (std::pair<std::string, int32_t>{"MAIN", 13}));
+    ASSERT_EQ(la.Recording().ValidLength(), 13);
+    EXPECT_EQ(Marks(&TAnalyzerRecording::IsPhase), "1000000000011");
+    EXPECT_EQ(Marks(&TAnalyzerRecording::IsCycleStart), "1000000000001");
+    EXPECT_EQ(Marks(&TAnalyzerRecording::POUChanged), "1000010100101");
+    // Input: the program sees it from the input phase on, the outside all along.
+    EXPECT_EQ(Bits(S_START, true), "1111111111111");
+    EXPECT_EQ(Bits(S_START, false), "1111111111111");
+    // Output: program view at the step that wrote it, outside view from the output phase on.
+    EXPECT_EQ(Bits(S_LAMP, true), "0011111111111");
+    EXPECT_EQ(Bits(S_LAMP, false), "0000000000011");
+    // A flag is the same in both views.
+    EXPECT_EQ(Bits(S_FLAG, true), "0001111111111");
+    EXPECT_EQ(Bits(S_FLAG, false), Bits(S_FLAG, true));
+    EXPECT_EQ(Bits(S_DONE, true), "0000000111111");
+    EXPECT_EQ(Bits(S_TIMER_IN, true), "0000000001111");
+}
+
+TEST_F(AnalyzerFixture, DirectOutputReachesTheOutsideViewAtOnce) {
+    plc.AG.SetQDirect(0, 255);
+    Steps(4);
+    EXPECT_EQ(Bits(S_LAMP, true), "0011");
+    EXPECT_EQ(Bits(S_LAMP, false), "0011");
+}
+
+TEST_F(AnalyzerFixture, ResetKeepsSamplesClearRestartsNumbering) {
+    Steps(13);
+    plc.AG.Reset(); // rebuilds the signal list, keeps the recording
+    EXPECT_EQ(la.Recording().ValidLength(), 13);
+    EXPECT_EQ(la.Signals().Count(), 8);
+
+    la.Clear();
+    EXPECT_EQ(la.Recording().ValidLength(), 0);
+    EXPECT_EQ(la.Drawing().BitmapWidth(), 20);
+    la.Drawing().TakeOps();
+    plc.AG.SetMode(MM_STEP);
+    Steps(1);
+    la.UpdateDisplay();
+    const auto ops = la.Drawing().TakeOps();
+    EXPECT_EQ(OfKind(ops, TDrawKind::Text),
+              (std::vector<TDrawOp>{
+                  Op(TDrawKind::Text, -4, la.Drawing().BitmapHeight() - 12, 0, 0, la_colors::Marks, "0")}));
+    EXPECT_TRUE(la.TakeScrollToEnd());
+    EXPECT_FALSE(la.TakeScrollToEnd());
+}
+
+TEST_F(AnalyzerFixture, UntickingClosesRowsUpAndRedrawsEverything) {
+    Steps(13);
+    la.UpdateDisplay();
+    la.Drawing().TakeOps();
+    la.SetTicked(S_START, false);
+    EXPECT_EQ(la.Drawing().BitmapHeight(), 5 * 37 + 50);
+    EXPECT_EQ(la.VisibleNames().front(), "LAMP");
+    const auto ops = la.Drawing().TakeOps();
+    ASSERT_FALSE(ops.empty());
+    EXPECT_EQ(ops.front(), Op(TDrawKind::Fill, 0, 0, 13 * 15 + 20, 5 * 37 + 50, la_colors::Background));
+    // Row 1 is now LAMP: its outside trace rises at the output phase (sample 12, x 165).
+    const auto lines = OfKind(ops, TDrawKind::Line);
+    EXPECT_NE(
+        std::find(lines.begin(), lines.end(), Op(TDrawKind::Line, 165, 25, 165, 10, la_colors::OutsideOdd)),
+        lines.end());
+    la.SetTicked(S_TIMER_RUNNING, true);
+    EXPECT_EQ(la.Drawing().BitmapHeight(), 6 * 37 + 50);
+    la.SetTicked(99, true); // out of range: ignored
+    EXPECT_EQ(la.Drawing().VisibleSignals().size(), 7u);
+}
+
+TEST_F(AnalyzerFixture, ExportHoldsEverySignalTickedOrNot) {
+    Steps(13);
+    const auto dir = std::filesystem::temp_directory_path() / "korvo_la_export_test";
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "run.vcd").string();
+    ASSERT_EQ(la.Export(path, TExportFormat::Vcd), "");
+    std::ifstream in(path);
+    std::stringstream content;
+    content << in.rdbuf();
+    const VcdDump d = ReadVcd(content.str());
+    EXPECT_EQ(d.At("program.TIMER.RUNNING", 0), "0");
+    EXPECT_EQ(d.At("outside.LAMP", 10), "0");
+    EXPECT_EQ(d.At("outside.LAMP", 11), "1");
+    EXPECT_EQ(d.At("plc.cycle", 12), "1");
+    std::filesystem::remove_all(dir);
+}
