@@ -6,8 +6,9 @@
 
 namespace korvo::ui {
 
-std::unique_ptr<TMainForm> CreateMainWindows(const QStringList& args, IProjectPrompts* prompts) {
-    auto mainForm = std::make_unique<TMainForm>(prompts);
+std::unique_ptr<TMainForm> CreateMainWindows(const QStringList& args, IProjectPrompts* prompts,
+                                             const std::string& libraryPath) {
+    auto mainForm = std::make_unique<TMainForm>(prompts, libraryPath);
     mainForm->AttachEditForm(new TEditForm(mainForm->EditorPanel()));
     // Performance window: created hidden here and handed over with SetStatisticsForm.
     mainForm->SetAboutBox(new TAboutbox(mainForm.get()));

@@ -7,13 +7,16 @@
 #include <QStringList>
 
 #include <memory>
+#include <string>
 
 namespace korvo::ui {
 
 class TMainForm;
 
 // Creates the main window with everything it holds and handles the command line (arguments
-// without the program name). prompts nullptr: Qt standard dialogs.
-std::unique_ptr<TMainForm> CreateMainWindows(const QStringList& args, IProjectPrompts* prompts = nullptr);
+// without the program name). prompts nullptr: Qt standard dialogs; libraryPath empty: the
+// standard library found next to the program or installed.
+std::unique_ptr<TMainForm> CreateMainWindows(const QStringList& args, IProjectPrompts* prompts = nullptr,
+                                             const std::string& libraryPath = {});
 
 } // namespace korvo::ui

@@ -12,12 +12,8 @@ namespace korvo::ui {
 // POUIndex -1 when no place applies) and the message.
 bool CompileProject(TProjectDesc& project, int32_t& POUIndex, int32_t& LIndex, int32_t& ChIndex,
                     std::string& message);
-// Appends the standard function block library to the empty POU list; throws with a message.
-void LoadStandardLibrary(TProjectDesc& project);
 // "<message> in file <name> in line <L> at column <C>", or the message alone without a place.
 std::string CompileErrorText(const TProjectDesc& project, int32_t POUIndex, int32_t LIndex, int32_t ChIndex,
                              const std::string& message);
-std::string POUNameOf(const std::vector<std::string>& text);
-TPOUType POUTypeOf(const std::vector<std::string>& text);
 
 } // namespace korvo::ui

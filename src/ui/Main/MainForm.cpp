@@ -1,6 +1,7 @@
 #include "Main/MainForm.h"
 
 #include "Main/CompileBridge.h"
+#include "Main/ProjectServices.h"
 #include "Main/QtPrompts.h"
 #include "UEditor/EditForm.h"
 
@@ -33,17 +34,15 @@ void TToolBarPanel::resizeEvent(QResizeEvent* event) {
     emit Resized();
 }
 
-TMainForm::TMainForm(IProjectPrompts* prompts, QWidget* parent) : QMainWindow(parent) {
+TMainForm::TMainForm(IProjectPrompts* prompts, const std::string& libraryPath, QWidget* parent)
+    : QMainWindow(parent) {
     if (!prompts) {
         FOwnPrompts = std::make_unique<TQtPrompts>(this);
         prompts = FOwnPrompts.get();
     }
     FPrompts = prompts;
 
-    TProjectServices services;
-    services.LoadStdFBs = [](TProjectDesc& p) { LoadStandardLibrary(p); };
-    services.GetPOUName = [](const std::vector<std::string>& t) { return POUNameOf(t); };
-    services.GetPOUType = [](const std::vector<std::string>& t) { return POUTypeOf(t); };
+    TProjectServices services = CompilerProjectServices(libraryPath);
     services.ResetSoftPLC = [this] {
         FSoftAG->Reset();
         FRunTimer.stop();
@@ -104,12 +103,16 @@ void TMainForm::CreateLayout() {
     FToolBar1->setIconSize(QSize(20, 20));
     FToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
     FToolBar1->move(1, 1);
+    FToolBar1->layout()->setSpacing(0);
+    FToolBar1->setContentsMargins(0, 0, 0, 0);
 
     FToolBar2 = new QToolBar(QStringLiteral("ToolBar2"), FToolBarPanel);
     FToolBar2->setObjectName(QStringLiteral("ToolBar2"));
     FToolBar2->setMovable(false);
     FToolBar2->setFloatable(false);
     FToolBar2->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    FToolBar2->layout()->setSpacing(0);
+    FToolBar2->setContentsMargins(0, 0, 0, 0);
     connect(FToolBarPanel, &TToolBarPanel::Resized, this, &TMainForm::ToolBarPanelResize);
 
     FLogicAnySplitter = new QSplitter(Qt::Vertical, central);
@@ -213,7 +216,7 @@ void TMainForm::CreateActions() {
         b->setObjectName(QString::fromLatin1(name));
         b->setText(caption);
         b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        b->setMinimumWidth(81);
+        b->setFixedWidth(81);
         b->setAutoRaise(true);
         connect(b, &QToolButton::clicked, this, slot);
         FToolBar2->addWidget(b);

@@ -40,8 +40,10 @@ protected:
 class TMainForm : public QMainWindow, public ISoftAGConnector, public IRuntimeErrorReporter {
     Q_OBJECT
 public:
-    // prompts: message boxes and file dialogs; nullptr uses Qt standard dialogs.
-    explicit TMainForm(IProjectPrompts* prompts = nullptr, QWidget* parent = nullptr);
+    // prompts: message boxes and file dialogs; nullptr uses Qt standard dialogs. libraryPath:
+    // the standard library file; empty finds standard.il next to the program or installed.
+    explicit TMainForm(IProjectPrompts* prompts = nullptr, const std::string& libraryPath = {},
+                       QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // Start sequence step 6: the editor view goes into the editor panel and serves the project.

@@ -2,7 +2,9 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QGuiApplication>
 #include <QPalette>
+#include <QScreen>
 #include <array>
 #include <cctype>
 
@@ -27,7 +29,10 @@ QFont TSynIEC_IL::EditorFont() {
     QFont f(QStringLiteral("Courier New"));
     f.setStyleHint(QFont::TypeWriter);
     f.setFixedPitch(true);
-    f.setPixelSize(13);
+    // 13 pixels; the editor component takes point sizes only.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+    f.setPointSizeF(13.0 * 72.0 / (dpi > 0 ? dpi : 96.0));
     f.setStyleStrategy(QFont::NoAntialias);
     return f;
 }
