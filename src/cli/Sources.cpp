@@ -1,6 +1,8 @@
 // Shared loading of the SOURCES of korvo-cli commands.
 #include "Sources.h"
 
+#include "ProjectSources.h"
+
 #include "Compiler/CompileDriver.h"
 
 #include <filesystem>
@@ -38,6 +40,8 @@ bool LoadSources(const std::vector<std::string>& sources, const std::string& std
         error = "cannot read the standard library '" + library + "'";
         return false;
     }
+    if (HasProjectSource(sources))
+        return LoadProjectSource(sources, library, lines, project, error);
     try {
         CompileStandardIL(project, lines);
     } catch (const ECompileError& e) {

@@ -10,7 +10,8 @@ namespace {
 
 const char* const kUsage = "usage: korvo-cli COMMAND [OPTIONS] SOURCES...\n"
                            "\n"
-                           "SOURCES are one or more IL files (.il) forming a project, in that order.\n"
+                           "SOURCES are one or more IL files (.il) forming a project, in that order, or one\n"
+                           "project file (.plp) listing them.\n"
                            "\n"
                            "commands:\n"
                            "  check   compile; print the first error and exit 1 if there is one\n"

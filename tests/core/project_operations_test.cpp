@@ -547,6 +547,7 @@ TEST(OpenProject, EveryListedFileMissing) {
     ProjectRig rig;
     ASSERT_TRUE(rig.Manager.OpenProject(plp));
     EXPECT_EQ(rig.Manager.FileCount(), 0);
+    EXPECT_EQ(rig.Manager.SkippedFiles(), (Lines{dir / "a.il", dir / "b.il"}));
     EXPECT_EQ(rig.View.TabCount(), 0);
     EXPECT_TRUE(rig.Project().Modified);
     // No message about the files; only the missing program is reported.

@@ -214,12 +214,15 @@ bool ProjectManager::OpenProject(const std::string& AFileName) {
     LoadLibrary();
 
     bool caseMismatch = false;
+    FSkippedFiles.clear();
     for (const std::string& stored : data.Files) {
         if (stored.empty())
             continue;
         std::string v = ResolveProjectPath(stored, AFileName);
         size_t before = FProject.POUList.size();
         OpenFile(v);
+        if (FProject.POUList.size() == before)
+            FSkippedFiles.push_back(v);
         if (FProject.POUList.size() == before || FProject.POUList.back()->FileName != v)
             caseMismatch = true;
     }

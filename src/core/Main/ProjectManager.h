@@ -45,6 +45,9 @@ public:
     void NewProjectNamed(const std::string& AName, bool NameValid);
     // True when the project was read; false after a message (missing or invalid file).
     bool OpenProject(const std::string& AFileName);
+    // Listed files the last OpenProject could not add (resolved paths); the IDE says nothing
+    // about them, korvo-cli warns.
+    const std::vector<std::string>& SkippedFiles() const { return FSkippedFiles; }
     // False when a file dialog was cancelled or a file could not be written.
     bool SaveProject();
     // Writes the project file only (not the IL files). False after a message on failure.
@@ -95,6 +98,7 @@ private:
     IEditorView* FView = nullptr;
     TProjectDesc FProject;
     int FLibCount = 0;
+    std::vector<std::string> FSkippedFiles;
 };
 
 } // namespace korvo
