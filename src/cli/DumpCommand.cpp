@@ -152,8 +152,11 @@ const char* VarKindName(TVarType t) {
 void DumpPOU(const TProjectDesc& p, size_t index) {
     const TPOUDesc& pou = *p.POUList[index];
     std::printf("POU %zu %s %s", index, KindName(pou.POUType), pou.POUName.c_str());
-    if (!pou.FileName.empty())
-        std::printf(" (%s)", pou.FileName.c_str());
+    if (!pou.FileName.empty()) {
+        std::string file = pou.FileName;
+        size_t slash = file.find_last_of("/\\");
+        std::printf(" (%s)", slash == std::string::npos ? file.c_str() : file.c_str() + slash + 1);
+    }
     std::printf("\n  frame %" PRId32 " bytes, constants %" PRId32 " bytes, %u instructions\n",
                 pou.LocalMemSize, pou.ConstMemSize, unsigned(pou.CmdCount));
     if (pou.POUType == PTFUNCTION)
