@@ -1,6 +1,8 @@
 // Picture catalogue loading: pictures.inf entries, bitmap decoding, frame cutting, log lines.
 #include "SimForm/PictureLibrary.h"
 
+#include "errorlog/errorlog.h"
+
 #include <SimpleIni.h>
 
 #define STB_IMAGE_IMPLEMENTATION
@@ -83,6 +85,26 @@ void Call(const std::function<void(const std::string&)>& f, const std::string& s
 }
 
 } // namespace
+
+TPictureLoadHooks ErrorLogHooks() {
+    TPictureLoadHooks h;
+    h.Log = [](const std::string& s) { korvo::Log(s); };
+    h.LogErr = [](const std::string& s) { korvo::LogErr(s); };
+    return h;
+}
+
+std::string FindVisDataDir() {
+    std::error_code ec;
+    const std::string local = ExecutableDir() + "DATA";
+    if (std::filesystem::is_directory(local, ec))
+        return local + "/";
+#ifdef KORVO_INSTALLED_DATA_DIR
+    const std::string installed = std::string(KORVO_INSTALLED_DATA_DIR) + "/DATA";
+    if (std::filesystem::is_directory(installed, ec))
+        return installed + "/";
+#endif
+    return "";
+}
 
 TPictureLibrary& PictureLibrary() {
     static TPictureLibrary lib;

@@ -28,6 +28,13 @@ struct TPictureLoadHooks {
     std::function<void(const std::string&, int)> ShowError;
 };
 
+// Log and LogErr of the error log; ProcessMessages and ShowError are left for the caller.
+TPictureLoadHooks ErrorLogHooks();
+
+// Data directory of the installation: DATA next to the executable, else the installed
+// share folder's DATA, else "" (with a trailing '/' otherwise).
+std::string FindVisDataDir();
+
 class TPictureLibrary {
 public:
     static constexpr uint32_t DefaultTransparent = 0xC0C0C0; // silver
