@@ -3,6 +3,8 @@
 #include "Process.h"
 #include "ProjectFakes.h"
 
+#include "Main/ProjectManager.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -81,9 +83,24 @@ TEST(CliProject, MissingListedFileIsWarnedAbout) {
 }
 
 TEST(CliProject, ExampleProjectRuns) {
-    if (!std::filesystem::exists(kExample))
-        GTEST_SKIP() << "no example project at " << kExample;
-    auto r = RunProcess(KORVO_CLI, {"run", "--cycles", "10", kExample});
+    // Button pressed from the start: 5 s car green, 3 s yellow, 1 s all red, then walkers go.
+    auto r = RunProcess(KORVO_CLI, {"run", "--cycles", "1000", "--tick", "10", "--set", "%IX0.0=1", "--print",
+                                    "phase", "--print", "walk_green", "--print", "car_red", kExample});
     EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "phase = 3\nwalk_green = 1\ncar_red = 1\n");
     EXPECT_EQ(r.err, "");
+}
+
+TEST(CliProject, ExampleProjectFileIsWhatTheIdeWrites) {
+    ScratchDir dir;
+    std::string il = dir / "traffic_light.il";
+    std::filesystem::copy_file(std::string(KORVO_SOURCE_DIR) + "/examples/traffic_light/traffic_light.il",
+                               il);
+    korvo::testkit::FakePrompts prompts;
+    korvo::ProjectManager pm(prompts);
+    pm.NewProject();
+    ASSERT_TRUE(pm.OpenFile(il));
+    pm.RemoveFile(0);
+    ASSERT_TRUE(pm.SaveProjectAs(dir / "traffic_light.plp"));
+    EXPECT_EQ(korvo::testkit::ReadAll(dir / "traffic_light.plp"), korvo::testkit::ReadAll(kExample));
 }
