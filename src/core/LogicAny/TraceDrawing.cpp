@@ -17,8 +17,8 @@ std::vector<TDrawOp> TTraceDrawing::TakeOps() {
     return ops;
 }
 
-void TTraceDrawing::SetVisibleSignals(std::vector<int> signals) {
-    FVisible = std::move(signals);
+void TTraceDrawing::SetVisibleSignals(std::vector<int> rows) {
+    FVisible = std::move(rows);
     const int n = int(FVisible.size());
     FBitmapHeight = (n - 1) * RowPitch + 50;
     PaintedBufferLength = 0;

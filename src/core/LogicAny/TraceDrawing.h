@@ -62,7 +62,7 @@ class TTraceDrawing {
 public:
     // Rows to draw: signal indexes (bits of a sample) of the ticked entries, in list order.
     // Recomputes the height and schedules a full redraw.
-    void SetVisibleSignals(std::vector<int> signals);
+    void SetVisibleSignals(std::vector<int> rows);
     const std::vector<int>& VisibleSignals() const { return FVisible; }
 
     // Adapts the bitmap width to the number of valid samples (steps of 100 samples); 0 also
