@@ -1,9 +1,11 @@
-// Instruction execution: one bytecode instruction per ClockCmd, with the run-time type checks.
+// Instruction execution: one bytecode instruction per ClockCmd, with the run-time type checks, and
+// the loop that runs instructions up to the next source line.
 // Hot path: no allocation (except a CR level's first use) and no string work unless an error is raised.
 #include "Sim_ag/RuntimeMessages.h"
 #include "Sim_ag/SoftAG.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <cstring>
 
 namespace korvo {
 
@@ -12,97 +14,84 @@ namespace {
 // Type classes of the CR and operand checks.
 enum TClass : uint8_t { C_EMPTY, C_BIT, C_NUM, C_TIME, C_SLIT, C_FB, C_OTHER };
 
-inline TClass ClassOf(int32_t t) {
-    if (t >= 0)
-        return C_FB;
-    if (t == TR_SLITERAL)
-        return C_SLIT;
-    if (t == TR_CR_EMPTY)
-        return C_EMPTY;
-    int32_t i = -t - 1;
-    if (i <= DT_LWORD)
-        return C_BIT;
-    if (i <= DT_LREAL)
-        return C_NUM;
-    if (i == DT_TIME)
-        return C_TIME;
-    return C_OTHER;
+// What execution needs of a type, by slot: IEC table index 0..19, 20 the untyped literal,
+// 21 the empty CR, 22 anything else (function block types).
+struct TTypeInfo {
+    TClass cls;
+    uint8_t read;  // bytes an operand load reads (0: nothing)
+    uint8_t store; // bytes a store writes (DataSize div 8); 0xFF: ask the type list
+    bool sign;
+    uint8_t cut;    // NOT/ROL/ROR/SHL cut the result to this many bits (0: keep 64)
+    uint8_t width;  // DataSize for ROL/ROR (0: use 64)
+    int64_t lo, hi; // CheckRange; lo > hi: no value is in range
+};
+
+constexpr int SLOT_SLIT = 20, SLOT_EMPTY = 21, SLOT_OTHER = 22;
+constexpr int64_t kNone = 1; // lo of a type without range (hi 0)
+
+constexpr TTypeInfo kTypes[23] = {
+    {C_BIT, 1, 0, false, 1, 1, 0, 1},                         // BOOL (stored as a bit)
+    {C_BIT, 1, 1, false, 8, 8, 0, 255},                       // BYTE
+    {C_BIT, 2, 2, false, 16, 16, 0, 65535},                   // WORD
+    {C_BIT, 4, 4, false, 32, 32, 0, 4294967295LL},            // DWORD
+    {C_BIT, 0, 8, false, 0, 64, kNone, 0},                    // LWORD
+    {C_NUM, 1, 1, true, 0, 8, -128, 127},                     // SINT
+    {C_NUM, 2, 2, true, 0, 16, -32768, 32767},                // INT
+    {C_NUM, 4, 4, true, 0, 32, -2147483648LL, 2147483647LL},  // DINT
+    {C_NUM, 0, 8, true, 0, 64, kNone, 0},                     // LINT
+    {C_NUM, 1, 1, false, 0, 8, 0, 255},                       // USINT
+    {C_NUM, 2, 2, false, 0, 16, 0, 65535},                    // UINT
+    {C_NUM, 4, 4, false, 0, 32, 0, 4294967295LL},             // UDINT
+    {C_NUM, 0, 8, false, 0, 64, kNone, 0},                    // ULINT
+    {C_NUM, 0, 4, false, 0, 32, kNone, 0},                    // REAL
+    {C_NUM, 0, 8, false, 0, 64, kNone, 0},                    // LREAL
+    {C_TIME, 4, 4, true, 0, 32, -2147483648LL, 2147483647LL}, // TIME
+    {C_OTHER, 0, 3, false, 0, 24, kNone, 0},                  // DATE
+    {C_OTHER, 0, 3, false, 0, 24, kNone, 0},                  // TIME_OF_DAY
+    {C_OTHER, 0, 6, false, 0, 48, kNone, 0},                  // DATE_AND_TIME
+    {C_OTHER, 0, 0, false, 0, 0, kNone, 0},                   // STRING
+    {C_SLIT, 8, 4, false, 0, 32, INT64_MIN, INT64_MAX},       // untyped literal
+    {C_EMPTY, 0, 0, false, 0, 0, kNone, 0},                   // empty CR
+    {C_FB, 0, 0xFF, false, 0, 0, kNone, 0},                   // function block types
+};
+
+inline int Slot(int32_t t) {
+    const uint32_t i = uint32_t(-int64_t(t) - 1);
+    if (i < uint32_t(IECTYPECOUNT))
+        return int(i);
+    return t == TR_SLITERAL ? SLOT_SLIT : t == TR_CR_EMPTY ? SLOT_EMPTY : SLOT_OTHER;
 }
 
+inline bool InRange(int64_t v, const TTypeInfo& ti) {
+    return v >= ti.lo && v <= ti.hi;
+}
 inline bool BoolLike(int32_t t) {
     return t == TR_BOOL || t == TR_SLITERAL;
 }
 
-// Bytes an operand of type t occupies when read or stored (0: nothing is read).
-inline int32_t ReadBytes(int32_t t) {
-    switch (t) {
-    case -1:  // BOOL
-    case -2:  // BYTE
-    case -10: // USINT
-    case -6:  // SINT
-        return 1;
-    case -3:  // WORD
-    case -11: // UINT
-    case -7:  // INT
-        return 2;
-    case -4:  // DWORD
-    case -12: // UDINT
-    case -8:  // DINT
-    case -16: // TIME
-        return 4;
-    case TR_SLITERAL:
-        return 8;
-    default:
-        return 0;
+// Reads a value of type slot s at p (s.read bytes), zero- or sign-extended to 64 bits.
+inline int64_t ReadTyped(const uint8_t* p, int s, uint8_t bit) {
+    const TTypeInfo& ti = kTypes[s];
+    uint64_t v;
+    switch (ti.read) {
+    case 1:
+        v = p[0];
+        if (s == DT_BOOL)
+            return (v >> (bit & 7)) & 1;
+        return ti.sign ? int64_t(int8_t(v)) : int64_t(v);
+    case 2: {
+        uint16_t x;
+        std::memcpy(&x, p, 2);
+        return ti.sign ? int64_t(int16_t(x)) : int64_t(x);
     }
-}
-
-inline uint64_t Load(const uint8_t* p, int n) {
-    uint64_t v = 0;
-    for (int i = 0; i < n; ++i)
-        v |= uint64_t(p[i]) << (8 * i);
-    return v;
-}
-
-// Reads a value of type t at p, zero- or sign-extended to 64 bits; n = ReadBytes(t).
-inline int64_t ReadTyped(const uint8_t* p, int32_t t, uint8_t bit) {
-    switch (t) {
-    case -1:
-        return (p[0] >> (bit & 7)) & 1;
-    case -2:
-    case -10:
-        return p[0];
-    case -3:
-    case -11:
-        return int64_t(uint16_t(Load(p, 2)));
-    case -4:
-    case -12:
-        return int64_t(uint32_t(Load(p, 4)));
-    case -6:
-        return int8_t(p[0]);
-    case -7:
-        return int16_t(uint16_t(Load(p, 2)));
-    case -8:
-    case -16:
-        return int32_t(uint32_t(Load(p, 4)));
-    case TR_SLITERAL:
-        return int64_t(Load(p, 8));
-    default:
-        return 0;
+    case 4: {
+        uint32_t x;
+        std::memcpy(&x, p, 4);
+        return ti.sign ? int64_t(int32_t(x)) : int64_t(x);
     }
-}
-
-// Width in bits that NOT, ROL, ROR and SHL cut their result to (0: keep 64 bits).
-inline int CutWidth(int32_t t) {
-    switch (t) {
-    case -1:
-        return 1;
-    case -2:
-        return 8;
-    case -3:
-        return 16;
-    case -4:
-        return 32;
+    case 8:
+        std::memcpy(&v, p, 8);
+        return int64_t(v);
     default:
         return 0;
     }
@@ -129,30 +118,9 @@ const std::vector<std::unique_ptr<TTypeDesc>>& TypeListOf(const TProjectDesc* P)
 } // namespace
 
 bool TSoftAG::CheckRange(int64_t S64, int32_t DataType) {
-    switch (DataType) {
-    case DT_BOOL:
-        return S64 >= 0 && S64 <= 1;
-    case DT_BYTE:
-    case DT_USINT:
-        return S64 >= 0 && S64 <= 255;
-    case DT_WORD:
-    case DT_UINT:
-        return S64 >= 0 && S64 <= 65535;
-    case DT_DWORD:
-    case DT_UDINT:
-        return S64 >= 0 && S64 <= 4294967295LL;
-    case DT_SINT:
-        return S64 >= -128 && S64 <= 127;
-    case DT_INT:
-        return S64 >= -32768 && S64 <= 32767;
-    case DT_DINT:
-    case DT_TIME:
-        return S64 >= -2147483648LL && S64 <= 2147483647LL;
-    case DT_CR_SLITERAL:
-        return true;
-    default:
-        return false;
-    }
+    if (DataType >= 0 && DataType < IECTYPECOUNT)
+        return InRange(S64, kTypes[DataType]);
+    return DataType == DT_CR_SLITERAL;
 }
 
 void TSoftAG::RaiseTypeMismatch(int32_t OpdDataType) const {
@@ -198,16 +166,16 @@ bool TSoftAG::CheckModifierCond(const TAWLCommand& cmd) const {
 }
 
 // Byte address of a memory operand of `bytes` bytes, checked against the frames and the memory.
-int32_t TSoftAG::OperandAddress(const TAWLCommand& cmd, int32_t bytes) const {
-    if (cmd.MemBase < 0 || cmd.MemBase > MemBasesNum)
+inline int32_t TSoftAG::OperandAddress(const TAWLCommand& cmd, int32_t bytes) const {
+    if (uint32_t(cmd.MemBase) > MemBasesNum)
         Fail(rtmsg::MemoryOutOfRange);
-    int64_t a = int64_t(MemBases[size_t(MemBasesNum - cmd.MemBase)].Base) + cmd.ByteAdr;
+    const int64_t a = int64_t(MemBases[size_t(MemBasesNum - cmd.MemBase)].Base) + cmd.ByteAdr;
     if (cmd.ByteAdr < 0 || a < 0 || a + bytes > DMEMSIZE)
         Fail(rtmsg::MemoryOutOfRange);
     return int32_t(a);
 }
 
-void TSoftAG::ClockCmd() {
+[[gnu::always_inline]] inline void TSoftAG::Execute() {
     TSoftAGData& D = *Data;
     const uint16_t lvl = D.IPNum;
     if (lvl < 1 || lvl > MAX_CALLED_POU_COUNT)
@@ -238,13 +206,78 @@ void TSoftAG::ClockCmd() {
     }
 
     const uint16_t cur = D.IPNum;
-    if (cur >= 1 && cur <= MAX_CALLED_POU_COUNT && D.IP[cur] >= FLevel[cur].Count)
+    if (D.IP[cur] >= FLevel[cur].Count)
         EndOfCode();
+}
+
+void TSoftAG::ClockCmd() {
+    Execute();
+}
+
+// Runs up to the first instruction of another source line, never stopping in library code.
+void TSoftAG::RunLine() {
+    RunLineInline();
+}
+
+// What repeated Clock does in run mode during the program phase, without the per-Clock call:
+// one count (and statistics check) and one NotifyStep per source line.
+bool TSoftAG::RunProgram() {
+    try {
+        while (FMode == MM_RUN && Data->Cycle == PROG) {
+            ++CmdCounter;
+            const uint32_t now = FTicks->TickCount();
+            if (TicksSince(now, LastCmdStatTime) >= 1000) {
+                CmdPSec = CmdCounter;
+                CmdCounter = 0;
+                LastCmdStatTime = now;
+            }
+            RunLineInline();
+            if (!FConnectors.empty())
+                DeliverStep(PROG);
+        }
+    } catch (const ERuntimeError& e) {
+        ReportRuntimeError(e);
+        if (!FConnectors.empty())
+            DeliverStep(PROG);
+        return false;
+    }
+    return true;
+}
+
+[[gnu::always_inline]] inline void TSoftAG::RunLineInline() {
+    TSoftAGData& D = *Data;
+    uint16_t refLevel = RunningPOUNum;
+    const TPOUDesc* refPOU = FLevel[refLevel].POU;
+    int32_t refLine = LevelLine();
+    uint64_t budget = WatchdogLimit > FCycleCmds ? WatchdogLimit - FCycleCmds : 0;
+    for (;;) {
+        if (budget-- == 0) {
+            FCycleCmds = 0; // stepping on after the report may continue the loop under the debugger
+            throw ERuntimeError(rtmsg::Watchdog);
+        }
+        ++FCycleCmds;
+        Execute();
+        if (D.Cycle != PROG)
+            return; // end of the main program; its end line differs from every code line
+        const uint16_t lvl = D.IPNum;
+        if (lvl < refLevel) {
+            refLevel = lvl;
+            refPOU = FLevel[lvl].POU;
+            refLine = LevelLine();
+        }
+        const TRunLevel& L = FLevel[lvl];
+        if (L.Library)
+            continue;
+        const uint16_t ip = D.IP[lvl];
+        const int32_t line = ip < L.Count ? L.Code[ip].SourceLine : LevelLine();
+        if (L.POU != refPOU || line != refLine)
+            return;
+    }
 }
 
 // Operations 0x10..0x100 and 0x140..0x1A0: steps from the effective command to the CR update.
 // Raises before anything moves the instruction pointer; the caller advances.
-void TSoftAG::Operation(const TAWLCommand& cmd, uint16_t op) {
+[[gnu::always_inline]] inline void TSoftAG::Operation(const TAWLCommand& cmd, uint16_t op) {
     TSoftAGData& D = *Data;
     TCR* cr = D.CR[D.CRNum].get();
     int32_t opdType;
@@ -267,27 +300,26 @@ void TSoftAG::Operation(const TAWLCommand& cmd, uint16_t op) {
             SendNotifyCRChange();
             return;
         }
-        opd = ReadTyped(popped->Data.Bytes, opdType, cmd.BitAdr);
+        opd = ReadTyped(popped->Data.Bytes, Slot(opdType), cmd.BitAdr);
         loaded = true;
     } else {
         opdType = cmd.DataType;
         mods = cmd.Modifiers;
         if (op != OP_ST && op != OP_ABS && op != OP_NOT) {
             loaded = true;
+            const int s = Slot(opdType);
+            const int32_t n = kTypes[s].read;
             switch (cmd.Source()) {
-            case SRC_MEMORY: {
-                const int32_t n = ReadBytes(opdType);
+            case SRC_MEMORY:
                 if (n > 0)
-                    opd = ReadTyped(&D.DMemory[size_t(OperandAddress(cmd, n))], opdType, cmd.BitAdr);
+                    opd = ReadTyped(&D.DMemory[size_t(OperandAddress(cmd, n))], s, cmd.BitAdr);
                 break;
-            }
             case SRC_CONST: {
-                const int32_t n = ReadBytes(opdType);
                 const TRunLevel& L = FLevel[D.IPNum];
                 if (n > 0) {
                     if (uint64_t(cmd.OpdLong) + uint64_t(n) > L.ConstSize)
                         Fail(rtmsg::UnexpectedBytecode);
-                    opd = ReadTyped(L.Const + cmd.OpdLong, opdType, cmd.BitAdr);
+                    opd = ReadTyped(L.Const + cmd.OpdLong, s, cmd.BitAdr);
                 }
                 break;
             }
@@ -308,47 +340,53 @@ void TSoftAG::Operation(const TAWLCommand& cmd, uint16_t op) {
     }
 
     const int32_t crType = cr->DataType;
-    const TClass crClass = ClassOf(crType);
+    const int crSlot = Slot(crType);
+    const TTypeInfo& crInfo = kTypes[crSlot];
     const bool shiftOp = op >= OP_ROL && op <= OP_SHR;
 
+    if (op == OP_LD) {
+        cr->Data.S64 = opd;
+        cr->DataType = int16_t(opdType);
+        SendNotifyCRChange();
+        return;
+    }
+
     // CR class check.
-    if (op != OP_LD) {
-        switch (crClass) {
-        case C_EMPTY:
-            Fail(rtmsg::CREmpty);
-        case C_BIT:
-            if ((op >= OP_ADD && op <= OP_DIV) || op == OP_ABS || op == OP_MOD)
-                Fail(rtmsg::CRNotNumOrTime);
-            break;
-        case C_NUM:
-            if ((op >= OP_AND && op <= OP_XOR) || op == OP_NOT || shiftOp)
-                Fail(rtmsg::CRNotBit);
-            break;
-        case C_TIME:
-            if ((op >= OP_AND && op <= OP_XOR) || op == OP_NOT || shiftOp)
-                Fail(rtmsg::CRNotBit);
-            if (op == OP_ABS || op == OP_MOD)
-                Fail(rtmsg::CRNotNum);
-            break;
-        default:
-            break;
-        }
+    switch (crInfo.cls) {
+    case C_EMPTY:
+        Fail(rtmsg::CREmpty);
+    case C_BIT:
+        if ((op >= OP_ADD && op <= OP_DIV) || op == OP_ABS || op == OP_MOD)
+            Fail(rtmsg::CRNotNumOrTime);
+        break;
+    case C_NUM:
+        if ((op >= OP_AND && op <= OP_XOR) || op == OP_NOT || shiftOp)
+            Fail(rtmsg::CRNotBit);
+        break;
+    case C_TIME:
+        if ((op >= OP_AND && op <= OP_XOR) || op == OP_NOT || shiftOp)
+            Fail(rtmsg::CRNotBit);
+        if (op == OP_ABS || op == OP_MOD)
+            Fail(rtmsg::CRNotNum);
+        break;
+    default:
+        break;
     }
 
     // Operand check.
-    if (op != OP_LD && op != OP_ABS && op != OP_NOT) {
+    if (op != OP_ABS && op != OP_NOT) {
         if (shiftOp) {
-            const TClass oc = ClassOf(opdType);
+            const TClass oc = kTypes[Slot(opdType)].cls;
             if (oc != C_SLIT && oc != C_NUM)
                 Fail(rtmsg::OperandNotNum);
             if (opd < 0 || opd > 255)
                 Fail(rtmsg::OperandOutOfRange);
         } else {
-            switch (crClass) {
+            switch (crInfo.cls) {
             case C_BIT:
             case C_NUM:
                 if (opdType == TR_SLITERAL) {
-                    if (!CheckRange(opd, -crType - 1))
+                    if (!InRange(opd, crInfo))
                         Fail(rtmsg::OperandLiteralOutOfRange);
                 } else if (opdType != crType) {
                     RaiseTypeMismatch(opdType);
@@ -356,17 +394,20 @@ void TSoftAG::Operation(const TAWLCommand& cmd, uint16_t op) {
                 break;
             case C_TIME:
                 if (op == OP_MUL || op == OP_DIV) {
-                    const TClass oc = ClassOf(opdType);
+                    const TClass oc = kTypes[Slot(opdType)].cls;
                     if (oc != C_SLIT && oc != C_NUM)
                         Fail(rtmsg::OperandNotNum);
                 } else if (opdType != TR_TIME) {
                     Fail(rtmsg::OperandNotTime);
                 }
                 break;
-            case C_SLIT:
-                if (opdType != TR_SLITERAL && !CheckRange(cr->Data.S64, opdType < 0 ? -opdType - 1 : -1))
+            case C_SLIT: {
+                // Only elementary types have a range; any other operand type fails.
+                const int os = Slot(opdType);
+                if (os != SLOT_SLIT && (os >= IECTYPECOUNT || !InRange(cr->Data.S64, kTypes[os])))
                     Fail(rtmsg::CRLiteralOutOfRange);
                 break;
+            }
             default:
                 break;
             }
@@ -376,11 +417,8 @@ void TSoftAG::Operation(const TAWLCommand& cmd, uint16_t op) {
     // The operation.
     const uint64_t a = cr->Data.U64;
     const uint64_t b = uint64_t(opd);
-    uint64_t r = a;
+    uint64_t r;
     switch (op) {
-    case OP_LD:
-        r = b;
-        break;
     case OP_AND:
         r = a & b;
         break;
@@ -430,26 +468,24 @@ void TSoftAG::Operation(const TAWLCommand& cmd, uint16_t op) {
         r = int64_t(a) < 0 ? uint64_t(0) - a : a;
         break;
     case OP_NOT:
-        r = Cut(~a, CutWidth(crType));
+        r = Cut(~a, crInfo.cut);
         break;
     case OP_SHL:
-        r = Cut(b >= 64 ? 0 : a << b, CutWidth(crType));
+        r = Cut(b >= 64 ? 0 : a << b, crInfo.cut);
         break;
     case OP_SHR:
         r = b >= 64 ? 0 : a >> b;
         break;
     case OP_ROL:
     case OP_ROR: {
-        int n = 32; // untyped literal
-        if (crType != TR_SLITERAL) {
-            const TTypeDesc* td = crType < 0 && -crType - 1 < IECTYPECOUNT
-                                      ? &IECTYPES[size_t(-crType - 1)]
-                                      : GetTypeDesc(crType, TypeListOf(D.ProjectDesc));
+        int n = crInfo.width;
+        if (crSlot == SLOT_OTHER) {
+            const TTypeDesc* td = GetTypeDesc(crType, TypeListOf(D.ProjectDesc));
             n = td ? td->DataSize : 64;
         }
         if (n <= 0 || n > 64)
             n = 64;
-        const uint64_t v = n == 64 ? a : a & ((uint64_t(1) << n) - 1);
+        const uint64_t v = Cut(a, n == 64 ? 0 : n);
         const unsigned c = unsigned(b % unsigned(n));
         if (c == 0)
             r = v;
@@ -457,15 +493,15 @@ void TSoftAG::Operation(const TAWLCommand& cmd, uint16_t op) {
             r = (v >> (n - c)) | (v << c);
         else
             r = (v << (n - c)) | (v >> c);
-        r = Cut(r, CutWidth(crType));
+        r = Cut(r, crInfo.cut);
         break;
     }
     case OP_ST: {
         if (!CheckModifierCond(cmd))
             return;
         const uint64_t value = a; // copied: notifications below may change the CR stack
-        const int32_t tt = cmd.DataType;
-        if (tt == TR_BOOL) {
+        const int ts = Slot(cmd.DataType);
+        if (ts == DT_BOOL) {
             const int32_t addr = OperandAddress(cmd, 1);
             uint8_t bit = uint8_t(value & 1);
             if (cmd.Modifiers & MOD_N)
@@ -473,39 +509,35 @@ void TSoftAG::Operation(const TAWLCommand& cmd, uint16_t op) {
             const uint8_t mask = uint8_t(1u << (cmd.BitAdr & 7));
             const uint8_t old = D.DMemory[size_t(addr)];
             StoreByte(addr, bit ? uint8_t(old | mask) : uint8_t(old & ~mask));
-        } else {
-            int32_t n = ReadBytes(tt);
-            if (n == 0 || tt == TR_SLITERAL) {
-                const TTypeDesc* td = GetTypeDesc(tt, TypeListOf(D.ProjectDesc));
-                n = td && td->DataSize > 0 ? td->DataSize / 8 : 0;
-                if (n > 8)
-                    n = 8;
-            }
-            if (n > 0) {
-                const int32_t addr = OperandAddress(cmd, n);
-                for (int32_t i = 0; i < n; ++i)
-                    StoreByte(addr + i, uint8_t(value >> (8 * i)));
-            }
+            return;
+        }
+        int32_t n = kTypes[ts].store;
+        if (n == 0xFF) {
+            const TTypeDesc* td = GetTypeDesc(cmd.DataType, TypeListOf(D.ProjectDesc));
+            n = td && td->DataSize > 0 ? std::min(td->DataSize / 8, 8) : 0;
+        }
+        if (n > 0) {
+            const int32_t addr = OperandAddress(cmd, n);
+            for (int32_t i = 0; i < n; ++i)
+                StoreByte(addr + i, uint8_t(value >> (8 * i)));
         }
         return;
     }
     default:
+        r = a;
         break;
     }
     cr->Data.U64 = r;
 
     // After the operation.
     switch (op) {
-    case OP_LD:
-        cr->DataType = int16_t(opdType);
-        break;
     case OP_ADD:
     case OP_SUB:
     case OP_MUL:
     case OP_DIV:
         if (cr->DataType == TR_SLITERAL)
             cr->DataType = int16_t(opdType);
-        if (!CheckRange(cr->Data.S64, -int32_t(cr->DataType) - 1))
+        if (!InRange(cr->Data.S64, kTypes[Slot(cr->DataType)]))
             Fail(rtmsg::ResultOutOfRange);
         break;
     case OP_GT:

@@ -27,32 +27,6 @@ void TSoftAG::StartCycle() {
     ClockCmd();
 }
 
-// Runs up to the first instruction of another source line, never stopping in library code.
-void TSoftAG::RunLine() {
-    TSoftAGData& D = *Data;
-    uint16_t refLevel = RunningPOUNum;
-    int32_t refPOU = GetSourcePOU();
-    int32_t refLine = LevelLine();
-    for (;;) {
-        if (++FCycleCmds > WatchdogLimit) {
-            FCycleCmds = 0; // stepping on after the report may continue the loop under the debugger
-            throw ERuntimeError(rtmsg::Watchdog);
-        }
-        ClockCmd();
-        if (D.Cycle != PROG)
-            return; // end of the main program; its end line differs from every code line
-        if (RunningPOUNum < refLevel) {
-            refLevel = RunningPOUNum;
-            refPOU = GetSourcePOU();
-            refLine = LevelLine();
-        }
-        if (LevelIsLibrary())
-            continue;
-        if (GetSourcePOU() != refPOU || LevelLine() != refLine)
-            return;
-    }
-}
-
 void TSoftAG::EndCycle() {
     TSoftAGData& D = *Data;
     D.CR[1]->DataType = TR_CR_EMPTY;
@@ -60,6 +34,16 @@ void TSoftAG::EndCycle() {
         D.QBuf[size_t(i)] = D.DMemory[size_t(FIRSTA + i)];
     SendNotifyMemChange(FIRSTA, 0, 8, 0);
     D.Cycle = DATAREAD;
+}
+
+void TSoftAG::ReportRuntimeError(const ERuntimeError& e) {
+    ++RuntimeErrors;
+    FLastError.Message = e.what();
+    FLastError.POU = GetSourcePOU();
+    FLastError.Line = GetSourceLine();
+    SetMode(MM_STEP);
+    if (FReporter)
+        FReporter->ShowRuntimeError(std::string("Runtime error: ") + e.what());
 }
 
 bool TSoftAG::Clock() {
@@ -95,13 +79,7 @@ bool TSoftAG::Clock() {
         }
     } catch (const ERuntimeError& e) {
         ok = false;
-        ++RuntimeErrors;
-        FLastError.Message = e.what();
-        FLastError.POU = GetSourcePOU();
-        FLastError.Line = GetSourceLine();
-        SetMode(MM_STEP);
-        if (FReporter)
-            FReporter->ShowRuntimeError(std::string("Runtime error: ") + e.what());
+        ReportRuntimeError(e);
     }
     if (!FConnectors.empty())
         DeliverStep(was);
@@ -112,8 +90,12 @@ void TSoftAG::Cycle() {
     if (FMode == MM_OFF)
         return;
     do {
-        if (!Clock())
+        if (FMode == MM_RUN && Data->Cycle == PROG) {
+            if (!RunProgram())
+                return;
+        } else if (!Clock()) {
             return;
+        }
     } while (FMode != MM_OFF && Data->Cycle != DATAREAD);
 }
 

@@ -151,7 +151,7 @@ public:
     }
     void SendNotifyCRChange() {
         if (!FConnectors.empty())
-            Deliver(&ISoftAGConnector::NotifyCRChange);
+            DeliverCRChange();
     }
     void SendNotifyPOUChange() {
         if (!FConnectors.empty())
@@ -189,7 +189,9 @@ private:
         bool Library = false;
     };
 
+    struct TDeliveryScope;
     void Deliver(void (ISoftAGConnector::*fn)());
+    void DeliverCRChange();
     void DeliverMemChange(int32_t Ofs, int32_t Bit, int32_t Len, int32_t Value);
     void DeliverStep(TCycle was);
     void EndDelivery();
@@ -209,11 +211,21 @@ private:
 
     void EnterLevel(uint16_t level, int32_t pouIndex);
     bool LevelIsLibrary() const { return FLevel[RunningPOUNum].Library; }
-    int32_t LevelLine() const;
+    int32_t LevelLine() const {
+        const TRunLevel& L = FLevel[Data->IPNum];
+        if (L.Count == 0)
+            return -1;
+        const uint32_t ip = Data->IP[Data->IPNum];
+        return L.Code[ip < L.Count ? ip : L.Count - 1].SourceLine;
+    }
     void StartCycle();
     void RunLine();
+    void RunLineInline();
+    bool RunProgram();
+    void ReportRuntimeError(const ERuntimeError& e);
     void EndCycle();
     void EndOfCode();
+    void Execute();
     void Operation(const TAWLCommand& cmd, uint16_t op);
     void Control(const TAWLCommand& cmd, uint16_t op);
     int32_t OperandAddress(const TAWLCommand& cmd, int32_t bytes) const;

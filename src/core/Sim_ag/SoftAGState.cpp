@@ -113,14 +113,6 @@ int32_t TSoftAG::GetSourcePOU() const {
     return RunningPOU[RunningPOUNum];
 }
 
-int32_t TSoftAG::LevelLine() const {
-    const TRunLevel& L = FLevel[Data->IPNum];
-    if (L.Count == 0)
-        return -1;
-    uint32_t ip = std::min<uint32_t>(Data->IP[Data->IPNum], L.Count - 1);
-    return L.Code[ip].SourceLine;
-}
-
 int32_t TSoftAG::GetSourceLine() const {
     const TProjectDesc* P = Data->ProjectDesc;
     switch (Data->Cycle) {
@@ -229,39 +221,44 @@ void TSoftAG::EndDelivery() {
     }
 }
 
-namespace {
 // Keeps the delivery depth right when a connector throws.
-template <typename F>
-void DeliverAll(std::vector<ISoftAGConnector*>& list, int& depth, F&& call, void (*end)(void*), void* self) {
-    ++depth;
-    struct Guard {
-        void (*end)(void*);
-        void* self;
-        ~Guard() { end(self); }
-    } guard{end, self};
-    size_t n = list.size();
-    for (size_t i = 0; i < n && i < list.size(); ++i)
-        if (ISoftAGConnector* c = list[i])
-            call(c);
-}
-} // namespace
+struct TSoftAG::TDeliveryScope {
+    TSoftAG& AG;
+    explicit TDeliveryScope(TSoftAG& ag) : AG(ag) { ++AG.FDeliveryDepth; }
+    ~TDeliveryScope() { AG.EndDelivery(); }
+};
 
+// The list only grows during a delivery (removal nulls), so indexes below the starting count stay valid.
 void TSoftAG::Deliver(void (ISoftAGConnector::*fn)()) {
-    DeliverAll(
-        FConnectors, FDeliveryDepth, [fn](ISoftAGConnector* c) { (c->*fn)(); },
-        [](void* s) { static_cast<TSoftAG*>(s)->EndDelivery(); }, this);
+    TDeliveryScope scope(*this);
+    const size_t n = FConnectors.size();
+    for (size_t i = 0; i < n; ++i)
+        if (ISoftAGConnector* c = FConnectors[i])
+            (c->*fn)();
+}
+
+void TSoftAG::DeliverCRChange() {
+    TDeliveryScope scope(*this);
+    const size_t n = FConnectors.size();
+    for (size_t i = 0; i < n; ++i)
+        if (ISoftAGConnector* c = FConnectors[i])
+            c->NotifyCRChange();
 }
 
 void TSoftAG::DeliverMemChange(int32_t Ofs, int32_t Bit, int32_t Len, int32_t Value) {
-    DeliverAll(
-        FConnectors, FDeliveryDepth, [&](ISoftAGConnector* c) { c->NotifyMemChange(Ofs, Bit, Len, Value); },
-        [](void* s) { static_cast<TSoftAG*>(s)->EndDelivery(); }, this);
+    TDeliveryScope scope(*this);
+    const size_t n = FConnectors.size();
+    for (size_t i = 0; i < n; ++i)
+        if (ISoftAGConnector* c = FConnectors[i])
+            c->NotifyMemChange(Ofs, Bit, Len, Value);
 }
 
 void TSoftAG::DeliverStep(TCycle was) {
-    DeliverAll(
-        FConnectors, FDeliveryDepth, [was](ISoftAGConnector* c) { c->NotifyStep(was); },
-        [](void* s) { static_cast<TSoftAG*>(s)->EndDelivery(); }, this);
+    TDeliveryScope scope(*this);
+    const size_t n = FConnectors.size();
+    for (size_t i = 0; i < n; ++i)
+        if (ISoftAGConnector* c = FConnectors[i])
+            c->NotifyStep(was);
 }
 
 } // namespace korvo
