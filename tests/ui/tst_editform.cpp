@@ -46,7 +46,7 @@ class TestEditForm : public QObject {
 
     QsciScintilla* ed() { return view->Editor(); }
 
-private slots:
+private Q_SLOTS:
     void init() {
         FillProject(project, {Lines(200, "a"), Lines(5, "b"), Lines(3, "c")});
         view = std::make_unique<TEditForm>();

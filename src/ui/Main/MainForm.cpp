@@ -31,7 +31,7 @@ QIcon ToolIcon(const char* themeName, QStyle::StandardPixmap fallback) {
 
 void TToolBarPanel::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    emit Resized();
+    Q_EMIT Resized();
 }
 
 TMainForm::TMainForm(IProjectPrompts* prompts, const std::string& libraryPath, QWidget* parent)
@@ -360,7 +360,7 @@ void TMainForm::ToolBarPanelResize() {
     const int w = FToolBarPanel->width();
     if (w - 2 < s1.width() + s2.width()) {
         FToolBarPanel->setFixedHeight(s1.height() + s2.height() + 2);
-        FToolBar2->setStyleSheet(QString());
+        FToolBar2->setStyleSheet(QStringLiteral("QToolBar#ToolBar2 { border-left: 1px solid transparent; }"));
         FToolBar2->setGeometry(1, FToolBar1->y() + s1.height(), s2.width(), s2.height());
     } else {
         FToolBarPanel->setFixedHeight(s1.height() + 2);

@@ -30,7 +30,7 @@ class TToolBarPanel : public QWidget {
     Q_OBJECT
 public:
     using QWidget::QWidget;
-signals:
+Q_SIGNALS:
     void Resized();
 
 protected:
@@ -89,7 +89,7 @@ public:
     bool Compile();
     bool SoftAGInitProgram();
 
-public slots:
+public Q_SLOTS:
     void ToolProgStartClick();
     void MenuStartClick();
     void ToolProgCycleClick();
