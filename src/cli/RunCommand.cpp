@@ -323,10 +323,9 @@ int RunCommand(const std::vector<std::string>& argsIn) {
 
     const auto started = std::chrono::steady_clock::now();
     uint64_t done = 0;
+    for (const auto& w : initial) // before cycle 1, also when no cycle runs
+        ApplyWrite(ag, w);
     for (uint64_t k = 1; k <= cycles; ++k) {
-        if (k == 1)
-            for (const auto& w : initial)
-                ApplyWrite(ag, w);
         if (auto it = atCycle.find(k); it != atCycle.end())
             for (const auto& w : it->second)
                 ApplyWrite(ag, w);
