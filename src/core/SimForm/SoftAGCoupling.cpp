@@ -52,23 +52,34 @@ bool THeadlessVis::Open(const std::string& FileName) {
     return true;
 }
 
-bool THeadlessVis::Click(const std::string& ObjectName, std::string& Error) {
+TodUnknown* THeadlessVis::FindAnimated(const std::string& ObjectName, std::string& Error) const {
     const std::string name = VisUpper(ObjectName);
-    TodUnknown* target = nullptr;
     for (TodUnknown* o : FSim.AllObjects())
-        if (o->FObjType == OTDYNAMICPIC && o->FObjName == name) {
-            target = o;
-            break;
-        }
-    if (!target) {
-        Error = "no animated picture '" + name + "' in the visualization";
+        if (o->FObjType == OTDYNAMICPIC && o->FObjName == name)
+            return o;
+    Error = "no animated picture '" + name + "' in the visualization";
+    return nullptr;
+}
+
+bool THeadlessVis::Press(const std::string& ObjectName, const char* Function, std::string& Error) {
+    TodUnknown* target = FindAnimated(ObjectName, Error);
+    if (!target)
         return false;
-    }
-    if (FSim.RunFunction(target, "ONMOUSEDOWN"))
-        FSim.IdleAction();
-    if (FSim.RunFunction(target, "ONMOUSEUP"))
+    if (FSim.RunFunction(target, Function))
         FSim.IdleAction();
     return true;
+}
+
+bool THeadlessVis::MouseDown(const std::string& ObjectName, std::string& Error) {
+    return Press(ObjectName, visfn::OnMouseDown, Error);
+}
+
+bool THeadlessVis::MouseUp(const std::string& ObjectName, std::string& Error) {
+    return Press(ObjectName, visfn::OnMouseUp, Error);
+}
+
+bool THeadlessVis::Click(const std::string& ObjectName, std::string& Error) {
+    return MouseDown(ObjectName, Error) && MouseUp(ObjectName, Error);
 }
 
 void THeadlessVis::AfterCycle() {

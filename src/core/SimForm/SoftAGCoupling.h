@@ -48,9 +48,13 @@ public:
     // The opening sequence: load, project, register, one idle action. False when the file is
     // missing or has an error (the message is in Messages()).
     bool Open(const std::string& FileName);
-    // Mouse down, then up, on the named animated picture: its onMouseDown and onMouseUp run
-    // as if it were the topmost picture under the mouse, each followed by the idle action.
-    // False with Error set when there is no animated picture of that name.
+    // Mouse down / up on the named animated picture: its onMouseDown / onMouseUp runs as if
+    // it were the topmost picture under the mouse, followed by the idle action. False with
+    // Error set when there is no animated picture of that name. A press the program should
+    // see spans a cycle: MouseDown before it, MouseUp after it.
+    bool MouseDown(const std::string& ObjectName, std::string& Error);
+    bool MouseUp(const std::string& ObjectName, std::string& Error);
+    // Both at once (toggles; a momentary button is released before the program sees it).
     bool Click(const std::string& ObjectName, std::string& Error);
     // After each soft PLC cycle: the idle action (timers, picture changes).
     void AfterCycle();
@@ -71,6 +75,9 @@ public:
     uint32_t GetTickCount() override { return FSoftAG.TickCount(); }
 
 private:
+    TodUnknown* FindAnimated(const std::string& ObjectName, std::string& Error) const;
+    bool Press(const std::string& ObjectName, const char* Function, std::string& Error);
+
     TSoftAG& FSoftAG;
     TSimulator FSim;
     std::unique_ptr<TVisSoftAGLink> FLink;
