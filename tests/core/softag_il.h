@@ -18,7 +18,7 @@ struct ILMachine {
     std::string Error;
 
     // The library from the source tree, then one POU per text. Reset and run mode on success.
-    bool Load(const std::vector<std::string>& texts) {
+    bool LoadAll(const std::vector<std::string>& texts) {
         std::vector<std::string> lib;
         if (!ReadTextLines(KORVO_SOURCE_DIR "/data/standard.il", lib)) {
             Error = "standard.il not readable";
@@ -48,7 +48,7 @@ struct ILMachine {
         AG.SetMode(MM_RUN);
         return true;
     }
-    bool Load(const std::string& text) { return Load(std::vector<std::string>{text}); }
+    bool Load(const std::string& text) { return LoadAll(std::vector<std::string>{text}); }
 
     // One whole cycle at the current tick, then the clock moves on by step ms.
     void RunCycle(uint32_t step = 10) {
