@@ -395,17 +395,20 @@ def level_switch_frames():
 
 
 def mixer_frames():
-    """Agitator 40x60 seen from the side in 4 rotation steps."""
+    """Agitator 40x130 seen from the side in 4 rotation steps."""
     out = []
     for k in range(4):
-        f = Img(40, 60)
+        f = Img(40, 130)
         f.rect(8, 0, 32, 12, (70, 74, 84))       # motor
         f.rect(10, 2, 30, 10, (110, 116, 128))
-        f.rect(19, 12, 21, 52, BLACK)            # shaft
-        ang = k * math.pi / 4
-        dx = int(round(14 * math.cos(ang)))
-        f.line(20 - dx, 52, 20 + dx, 52, (220, 220, 226), 4)
-        f.rect(18, 50, 22, 55, BLACK)
+        f.rect(18, 12, 22, 122, (50, 54, 60))    # shaft
+        for y, phase in ((78, 0.0), (118, math.pi / 2)):
+            dx = int(round(17 * math.cos(k * math.pi / 4 + phase)))
+            if abs(dx) < 2:
+                f.rect(17, y - 3, 23, y + 3, (60, 64, 72))
+            else:
+                f.line(20 - dx, y, 20 + dx, y, (60, 64, 72), 5)
+                f.line(20 - dx, y - 1, 20 + dx, y - 1, (150, 156, 166), 1)
         out.append(f)
     return out
 
