@@ -7,17 +7,15 @@ namespace korvo {
 
 namespace {
 
-constexpr int CODE_INITIAL = 30; // records of a new code buffer
-
 void ResetCode(TPOUDesc& P) {
     if (P.CodeSize == 0)
-        P.CodeAt(CODE_INITIAL - 1);
+        P.CodeAt(CODE_GROWTH - 1);
     for (TAWLCommand& cmd : P.Code)
         cmd = TAWLCommand{};
     P.CmdCount = 0;
 }
 
-// Reads the POU kind keyword of a header line; 0 if S1 is no POU keyword.
+// ID of the keyword in row kw if it opens a POU (PROGRAM, FUNCTION, FUNCTION_BLOCK), else 0.
 uint16_t HeaderKeywordID(int kw) {
     return kw > 0 && KEYWORDS[size_t(kw)].Group == KG_PROGFB ? KEYWORDS[size_t(kw)].ID : 0;
 }
@@ -178,7 +176,7 @@ void CreatePOUDescs(TCompileContext& C, TProjectDesc& Project, const std::vector
                 auto p = std::make_unique<TPOUDesc>();
                 p->Compiled = true;
                 p->POUName = name;
-                p->CodeAt(CODE_INITIAL - 1);
+                p->CodeAt(CODE_GROWTH - 1);
                 p->CmdCount = 0;
                 int32_t index = int32_t(Project.POUList.size());
                 if (k.ID == KW_FUNCTION_BLOCK) {

@@ -6,6 +6,8 @@
 #include "Compiler/Literals.h"
 #include "Compiler/Scanner.h"
 
+#include <algorithm>
+
 namespace korvo {
 
 TAWLCommand& TPOUCompiler::NewCmd(size_t n) {
