@@ -407,4 +407,24 @@ TEST(Limits, LinesPerPOU) {
     EXPECT_EQ(r.line, 65536);
 }
 
+TEST(Limits, LongSourcesStayLinear) {
+    // Many names on one line, many labels and jumps: found through hash indexes, so this
+    // takes milliseconds where pairwise name comparisons would take minutes.
+    std::string names = "VAR\nv0";
+    for (int k = 1; k < 60000; ++k)
+        names += ", v" + std::to_string(k);
+    Project big(Program("LD 1", names + " : BOOL\nEND_VAR\n"));
+    EXPECT_EQ(big.Compile().message, "Variables do not fit into the PLC memory of 2001 bytes");
+
+    std::string body;
+    for (int k = 0; k < 20000; ++k)
+        body += "JMP L" + std::to_string(k) + "\n";
+    for (int k = 0; k < 20000; ++k)
+        body += "l" + std::to_string(k) + ": NOT\n";
+    Project jumps(Program(body, ""));
+    ASSERT_TRUE(jumps.Compile().ok);
+    EXPECT_EQ(jumps.Main().Code[1].OpdLong, 20001u);
+    EXPECT_EQ(jumps.Main().Code[20000].OpdLong, 40000u);
+}
+
 } // namespace

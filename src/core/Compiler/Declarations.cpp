@@ -12,7 +12,12 @@ void CompilePOU(TCompileContext& C, TProjectDesc& Project, int32_t POUIndex) {
 }
 
 TPOUCompiler::TPOUCompiler(TCompileContext& ctx, TProjectDesc& project, int32_t pouIndex)
-    : C(ctx), Project(project), POUIndex(pouIndex), POU(*project.POUList[size_t(pouIndex)]) {}
+    : C(ctx), Project(project), POUIndex(pouIndex), POU(*project.POUList[size_t(pouIndex)]),
+      ProjectNames(project.Identifiers.begin(), project.Identifiers.end()),
+      DeclaredNames(POU.Identifiers.begin(), POU.Identifiers.end()) {
+    for (size_t i = 0; i < POU.Labels.size(); ++i)
+        LabelIndex.emplace(UpperCase(POU.Labels[i]->LabelName), i);
+}
 
 void TPOUCompiler::Run() {
     C.APOUINDEX = POUIndex;
@@ -103,11 +108,12 @@ void TPOUCompiler::DeclarationLine(std::string name, std::string& line) {
     for (;;) {
         if (!IsIdent(C, name))
             C.Fail(msg::InvalidIdentifier);
-        if (AlreadyDefined(Project.Identifiers, &POU.Identifiers, name))
-            C.Fail("Identifier already defined");
         TDeclared d;
         d.name = UpperCase(name);
+        if (ProjectNames.count(d.name) || DeclaredNames.count(d.name)) // AlreadyDefined, hashed
+            C.Fail("Identifier already defined");
         POU.Identifiers.push_back(d.name);
+        DeclaredNames.insert(d.name);
         SkipWhitespace(C, line);
         s2 = GetNextElement(C, line);
         if (SameText(s2, "AT")) {

@@ -93,12 +93,19 @@ void TPOUCompiler::EndLine(const TKeyword& k, std::string& line) {
     Context = CTROOT;
 }
 
-const TVarDesc* TPOUCompiler::FindVar(const TPOUDesc& pou, std::string_view name) const {
-    std::string u = UpperCase(name);
-    for (const auto& v : pou.VarList)
-        if (v->VarName == u)
-            return v.get();
-    return nullptr;
+const TVarDesc* TPOUCompiler::FindVar(const TPOUDesc& pou, std::string_view name) {
+    // Only called in the instruction part, when the variable lists no longer change.
+    auto [it, fresh] = VarIndex.try_emplace(&pou);
+    if (fresh)
+        for (const auto& v : pou.VarList)
+            it->second.emplace(v->VarName, v.get());
+    auto found = it->second.find(UpperCase(name));
+    return found == it->second.end() ? nullptr : found->second;
+}
+
+const TLabelDesc* TPOUCompiler::FindLabel(std::string_view name) const {
+    auto it = LabelIndex.find(UpperCase(name));
+    return it == LabelIndex.end() ? nullptr : POU.Labels[it->second].get();
 }
 
 void TPOUCompiler::ReadOperand(const std::string& text, std::string& line, TOpdTypes allowed, TOperand& opd) {
@@ -210,12 +217,7 @@ void TPOUCompiler::InstructionLine(const TKeyword& k, std::string& line) {
             break;
         }
         case OTLABEL: {
-            const TLabelDesc* label = nullptr;
-            for (const auto& l : POU.Labels)
-                if (SameText(l->LabelName, text)) {
-                    label = l.get();
-                    break;
-                }
+            const TLabelDesc* label = FindLabel(text);
             if (label)
                 POU.Code[target].OpdWord0 = label->CmdNo;
             else
@@ -318,6 +320,7 @@ void TPOUCompiler::LabelLine(const std::string& s1, std::string& line) {
     auto label = std::make_unique<TLabelDesc>();
     label->LabelName = s1;
     label->CmdNo = POU.CmdCount;
+    LabelIndex.emplace(UpperCase(s1), POU.Labels.size());
     POU.Labels.push_back(std::move(label));
 
     // "loop: LD x": the instruction after the label is compiled as a line of its own.
@@ -333,12 +336,7 @@ void TPOUCompiler::LabelLine(const std::string& s1, std::string& line) {
 
 void TPOUCompiler::ResolveJumps() {
     for (const TPendingJump& p : Pending) {
-        const TLabelDesc* label = nullptr;
-        for (const auto& l : POU.Labels)
-            if (SameText(l->LabelName, p.LabelName)) {
-                label = l.get();
-                break;
-            }
+        const TLabelDesc* label = FindLabel(p.LabelName);
         if (!label) {
             C.APOUINDEX = POUIndex;
             C.ALINDEX = p.Line;

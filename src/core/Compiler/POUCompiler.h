@@ -6,6 +6,8 @@
 #include "PLCTypes/PLCTypes.h"
 
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace korvo {
@@ -70,7 +72,8 @@ private:
     };
     void ReadOperand(const std::string& text, std::string& line, TOpdTypes allowed, TOperand& opd);
     void FillOperand(TAWLCommand& cmd, const TOperand& opd);
-    const TVarDesc* FindVar(const TPOUDesc& pou, std::string_view name) const;
+    const TVarDesc* FindVar(const TPOUDesc& pou, std::string_view name);
+    const TLabelDesc* FindLabel(std::string_view name) const;
 
     TCompileContext& C;
     TProjectDesc& Project;
@@ -81,6 +84,12 @@ private:
     bool Allocated = false;
     std::vector<TPendingJump> Pending;
     std::vector<int32_t> DeclLines; // declaration line of VarList[i]
+
+    // Hash indexes beside the name lists, so long sources stay linear.
+    std::unordered_set<std::string> ProjectNames;       // Project.Identifiers
+    std::unordered_set<std::string> DeclaredNames;      // POU.Identifiers
+    std::unordered_map<std::string, size_t> LabelIndex; // first label of each upper-case name
+    std::unordered_map<const TPOUDesc*, std::unordered_map<std::string, const TVarDesc*>> VarIndex;
 };
 
 } // namespace korvo
