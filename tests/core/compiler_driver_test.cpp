@@ -103,6 +103,8 @@ TEST(CompileDriver, LineEndsAreNeverPartOfAnElement) {
 TEST(StandardLibrary, LoadErrors) {
     TProjectDesc p;
     EXPECT_THROW(LoadStdFBs(p, "/nonexistent/standard.il"), std::runtime_error);
+    EXPECT_THROW(LoadStdFBs(p, KORVO_SOURCE_DIR "/data"), std::runtime_error); // a directory
+    EXPECT_TRUE(p.POUList.empty());
     TProjectDesc q;
     try {
         CompileStandardIL(

@@ -4,6 +4,7 @@
 #include "Compiler/HeaderScan.h"
 #include "Compiler/POUCompiler.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -87,6 +88,9 @@ std::vector<std::string> SplitLines(std::string_view text) {
 }
 
 bool ReadTextLines(const std::string& path, std::vector<std::string>& lines) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return false;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
