@@ -255,8 +255,8 @@ TEST(TraceDrawing, FirstSamplesExactPrimitives) {
     const std::vector<TDrawOp> want = {
         Op(TDrawKind::Fill, 0, 0, 65, 50, Background),
         Op(TDrawKind::Hatch, -7, 0, 8, 35, Hatch),
-        Op(TDrawKind::Text, -4, 38, 0, 0, Marks, "0"),
-        Op(TDrawKind::Line, -7, 0, -7, 35, Marks), // POU change before sample 1
+        Op(TDrawKind::Text, 0, 38, 0, 0, Marks, "0"), // not cut at the left edge
+        Op(TDrawKind::Line, -7, 0, -7, 35, Marks),    // POU change before sample 1
         Op(TDrawKind::Hatch, 23, 0, 38, 35, Hatch),
         // outside view: low, low, rises at the output phase
         Op(TDrawKind::Line, 0, 25, 15, 25, grey),
@@ -352,7 +352,8 @@ TEST(TraceDrawing, FullRingRedrawsNewestSamplesWithTheirCycleNumbers) {
     const auto texts = OfKind(ops, TDrawKind::Text);
     ASSERT_EQ(texts.size(), 125u);
     EXPECT_EQ(texts.front().Text, "1");
-    EXPECT_EQ(texts.front().X1, -4);
+    EXPECT_EQ(texts.front().X1, 0);
+    EXPECT_EQ(texts[1].X1, 4 * 15 - 4);
     EXPECT_EQ(texts.back().Text, "125");
     EXPECT_EQ(texts.back().X1, 496 * 15 - 4);
 }
@@ -640,7 +641,7 @@ TEST_F(AnalyzerFixture, ResetKeepsSamplesClearRestartsNumbering) {
     const auto ops = la.Drawing().TakeOps();
     EXPECT_EQ(OfKind(ops, TDrawKind::Text),
               (std::vector<TDrawOp>{
-                  Op(TDrawKind::Text, -4, la.Drawing().BitmapHeight() - 12, 0, 0, la_colors::Marks, "0")}));
+                  Op(TDrawKind::Text, 0, la.Drawing().BitmapHeight() - 12, 0, 0, la_colors::Marks, "0")}));
     EXPECT_TRUE(la.TakeScrollToEnd());
     EXPECT_FALSE(la.TakeScrollToEnd());
 }

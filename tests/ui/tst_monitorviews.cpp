@@ -47,6 +47,7 @@ void Shot(QWidget* w, const char* name) {
     const QByteArray dir = qgetenv("KORVO_SCREENSHOT_DIR");
     if (dir.isEmpty() || !w)
         return;
+    QTest::qWait(50); // let the layouts settle
     w->grab().save(QString::fromUtf8(dir) + QStringLiteral("/") + QString::fromUtf8(name) +
                    QStringLiteral(".png"));
 }

@@ -1,6 +1,7 @@
 // Logic analyzer trace drawing.
 #include "LogicAny/TraceDrawing.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace korvo {
@@ -53,8 +54,9 @@ void TTraceDrawing::UpdateDisplay(const TAnalyzerRecording& rec) {
             Emit(TDrawKind::Hatch, x0 - HatchShift, 0, X * SampleWidth - HatchShift, h - NumberBand,
                  la_colors::Hatch);
             if (rec.IsCycleStart(X))
-                Emit(TDrawKind::Text, x0 - NumberShift, h - NumberFromBottom, 0, 0, la_colors::Marks,
-                     std::to_string(cycleNo++));
+                // Not left of the image: the first sample's number would be cut.
+                Emit(TDrawKind::Text, std::max(0, x0 - NumberShift), h - NumberFromBottom, 0, 0,
+                     la_colors::Marks, std::to_string(cycleNo++));
         }
         if (rec.POUChanged(X))
             Emit(TDrawKind::Line, x0 - HatchShift, 0, x0 - HatchShift, h - NumberBand, la_colors::Marks);

@@ -44,6 +44,7 @@ void TWatchForm::FormCreate() {
         FWatchList->setColumnWidth(c, widths[c]);
     FWatchList->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     FWatchList->verticalHeader()->hide();
+    FWatchList->verticalHeader()->setDefaultSectionSize(FWatchList->fontMetrics().height() + 6);
     FWatchList->setSelectionMode(QAbstractItemView::SingleSelection);
     FWatchList->setSelectionBehavior(QAbstractItemView::SelectItems);
     FWatchList->setEditTriggers(QAbstractItemView::NoEditTriggers);
