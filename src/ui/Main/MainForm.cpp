@@ -20,6 +20,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace korvo::ui {
 
@@ -67,7 +68,9 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::FormCreate() {
-    resize(972, 666);
+    // 972 pixels wide, or wider when the fonts make both tool bars need more than that.
+    const int barsWidth = FToolBar1->sizeHint().width() + FToolBar2->sizeHint().width() + 2;
+    resize(std::max(972, barsWidth), 666);
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().topLeft());
     FHelpFile = QFileInfo::exists(QStringLiteral("KORVO_DE.HLP")) ? QStringLiteral("KORVO_DE.HLP")
@@ -103,16 +106,14 @@ void TMainForm::CreateLayout() {
     FToolBar1->setIconSize(QSize(20, 20));
     FToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
     FToolBar1->move(1, 1);
-    FToolBar1->layout()->setSpacing(0);
-    FToolBar1->setContentsMargins(0, 0, 0, 0);
+    FToolBar1->setStyleSheet(
+        QStringLiteral("QToolBar#ToolBar1 { border: 0px; padding: 0px; spacing: 0px; }"));
 
     FToolBar2 = new QToolBar(QStringLiteral("ToolBar2"), FToolBarPanel);
     FToolBar2->setObjectName(QStringLiteral("ToolBar2"));
     FToolBar2->setMovable(false);
     FToolBar2->setFloatable(false);
     FToolBar2->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    FToolBar2->layout()->setSpacing(0);
-    FToolBar2->setContentsMargins(0, 0, 0, 0);
     connect(FToolBarPanel, &TToolBarPanel::Resized, this, &TMainForm::ToolBarPanelResize);
 
     FLogicAnySplitter = new QSplitter(Qt::Vertical, central);
@@ -354,18 +355,24 @@ void TMainForm::RestoreDesktop(const QStringList& args) {
 }
 
 void TMainForm::ToolBarPanelResize() {
+    // The left edge border is 1 pixel in both rows (transparent in the second), so both bars
+    // keep their sizes whichever way they are placed.
+    static const QString firstRow = QStringLiteral("QToolBar#ToolBar2 { border: 0px; border-left: 1px solid "
+                                                   "palette(mid); padding: 0px; spacing: 0px; }");
+    static const QString secondRow = QStringLiteral(
+        "QToolBar#ToolBar2 { border: 0px; border-left: 1px solid transparent; padding: 0px; spacing: 0px; }");
     const QSize s1 = FToolBar1->sizeHint();
     const QSize s2 = FToolBar2->sizeHint();
     FToolBar1->setGeometry(1, 1, s1.width(), s1.height());
-    const int w = FToolBarPanel->width();
-    if (w - 2 < s1.width() + s2.width()) {
+    const bool wrap = FToolBarPanel->width() - 2 < s1.width() + s2.width();
+    const QString& css = wrap ? secondRow : firstRow;
+    if (FToolBar2->styleSheet() != css)
+        FToolBar2->setStyleSheet(css);
+    if (wrap) {
         FToolBarPanel->setFixedHeight(s1.height() + s2.height() + 2);
-        FToolBar2->setStyleSheet(QStringLiteral("QToolBar#ToolBar2 { border-left: 1px solid transparent; }"));
         FToolBar2->setGeometry(1, FToolBar1->y() + s1.height(), s2.width(), s2.height());
     } else {
         FToolBarPanel->setFixedHeight(s1.height() + 2);
-        FToolBar2->setStyleSheet(
-            QStringLiteral("QToolBar#ToolBar2 { border-left: 1px solid palette(mid); }"));
         FToolBar2->setGeometry(FToolBar1->x() + s1.width(), 1, s2.width(), s2.height());
     }
 }
