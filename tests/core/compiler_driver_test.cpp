@@ -131,6 +131,20 @@ TEST(StandardLibrary, KeywordNamesAreOnlyRelaxedWhileTheLibraryCompiles) {
     EXPECT_EQ(p.TypeList[0]->DataSize, 8);
 }
 
+TEST(StandardLibrary, BlockUsedByAnEarlierBlockIsCompiledOnce) {
+    // Outer declares an Inner, which comes later in the file: Inner is compiled on demand and
+    // not a second time by the library loop (that would declare its members twice).
+    TProjectDesc p;
+    CompileStandardIL(
+        p, SplitLines("FUNCTION_BLOCK Outer\nVAR\n  x : Inner\nEND_VAR\n  CAL x\nEND_FUNCTION_BLOCK\n"
+                      "FUNCTION_BLOCK Inner\nVAR_OUTPUT\n  Q : BOOL\nEND_VAR\n  LDN Q\n  ST Q\n"
+                      "END_FUNCTION_BLOCK"));
+    ASSERT_EQ(p.POUList.size(), 2u);
+    EXPECT_EQ(p.POUList[1]->VarList.size(), 1u);
+    EXPECT_EQ(p.POUList[0]->LocalMemSize, 1);
+    EXPECT_EQ(p.TypeList[1]->DataSize, 8);
+}
+
 // Random token soup: every input gets an answer, none crashes or hangs.
 TEST(CompileDriver, MalformedInputGetsAMessage) {
     const std::vector<std::string> tokens = {
