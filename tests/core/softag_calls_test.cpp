@@ -179,6 +179,11 @@ TEST(Calls, LimitsRaiseInsteadOfCorrupting) {
         {"instance window past the memory end",
          [](Machine& m) { Asm(*m.Proj.POUList[0]).Words(OP_PUSHFB, 1990, 20); },
          "Memory frame exceeds the data memory"},
+        {"unclosed parentheses in a loop",
+         [](Machine& m) {
+             Asm(*m.Proj.POUList[0]).Lit(OP_LD, T_BOOL, 1).Op(OP_AND, MOD_B).Lit(OP_LD, T_BOOL, 1).Jmp(2);
+         },
+         "CR stack overflow"},
         {"pop of the root frame", [](Machine& m) { Asm(*m.Proj.POUList[0]).Op(OP_POPFRAME).Op(OP_POPFRAME); },
          "Unexpected error in bytecode"},
     };

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace korvo;
 using namespace korvo::test;
 
@@ -205,6 +207,60 @@ TEST_F(ErrorFixture, MissingProgramIsARuntimeError) {
     m.AG.Cycle();
     EXPECT_EQ(m.AG.LastRuntimeError().Message, "No PROGRAM loaded");
     EXPECT_EQ(m.AG.FMode, MM_STEP);
+}
+
+// A connector that runs an action on the n-th NotifyStep.
+class StepHook : public ISoftAGConnector {
+public:
+    int Steps = 0, At = -1;
+    std::function<void()> Action;
+    void NotifyModeChange() override {}
+    void NotifyMemChange(int32_t, int32_t, int32_t, int32_t) override {}
+    void NotifyCRChange() override {}
+    void NotifyPOUChange() override {}
+    void NotifyStep(TCycle) override {
+        if (++Steps == At && Action)
+            Action();
+    }
+    void NotifyCycle() override {}
+    void NotifyCodeChange() override {}
+};
+
+TEST(RunMode, OneNotifyStepPerLineAndModeChangesFromConnectorsTakeEffect) {
+    Machine m;
+    TPOUDesc& prog = m.AddPOU(PTPROGRAM, 60);
+    Asm(prog)
+        .Line(1)
+        .Lit(OP_LD, T_INT, 1)
+        .Line(2)
+        .Mem(OP_ST, T_INT, 48)
+        .Line(3)
+        .Lit(OP_LD, T_INT, 2)
+        .Line(4)
+        .Mem(OP_ST, T_INT, 50);
+    StepHook hook;
+    m.Start(MM_RUN);
+    m.AG.AddConnector(&hook);
+    m.AG.Cycle();
+    EXPECT_EQ(hook.Steps, 6) << "input, four lines, output";
+
+    hook.Steps = 0;
+    hook.At = 2; // after the first line: stop (as the Reset button does)
+    hook.Action = [&] { m.AG.Reset(); };
+    m.AG.Cycle();
+    EXPECT_EQ(m.AG.FMode, MM_OFF);
+    EXPECT_EQ(hook.Steps, 2) << "the cycle ends at once when a connector switches the PLC off";
+    EXPECT_EQ(m.Get(50, 2), 0);
+
+    m.AG.SetMode(MM_RUN);
+    hook.Steps = 0;
+    hook.At = 3;
+    hook.Action = [&] { m.AG.SetMode(MM_STEP); };
+    m.AG.Cycle();
+    EXPECT_EQ(m.AG.FMode, MM_STEP);
+    EXPECT_EQ(m.AG.Data->Cycle, DATAREAD) << "Cycle completes the cycle in step mode";
+    EXPECT_EQ(m.Get(50, 2), 2);
+    m.AG.RemoveConnector(&hook);
 }
 
 // ---------------------------------------------------------------------------------------------
