@@ -32,6 +32,11 @@ TEST(CliCheck, ProjectOfSeveralFilesCompiles) {
     EXPECT_EQ(r.out, "");
 }
 
+TEST(CliCheck, BundledExampleCompiles) {
+    auto r = Cli({"check", KORVO_SOURCE_DIR "/examples/traffic_light/traffic_light.il"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
 TEST(CliCheck, CompileErrorsAreReportedLikeTheMainWindow) {
     struct Case {
         std::vector<std::string> files;
