@@ -5,6 +5,7 @@
 
 #include "Compiler/CompileDriver.h"
 #include "Compiler/Literals.h"
+#include "LogicAny/LogicAnalyzer.h"
 #include "Sim_ag/SoftAG.h"
 #include "Watch/ValueFormat.h"
 
@@ -27,6 +28,8 @@ const char* const kRunUsage =
     "%QX0.1)\n"
     "  --trace N1,N2,...   after every cycle print \"cycle K: N1=V1 ...\"\n"
     "  --stats             cycles, instructions, wall time and rate on stderr\n"
+    "  --vcd FILE          write the logic analyzer recording (BOOL signals, newest 500 steps) as VCD\n"
+    "  --csv FILE          the same as CSV\n"
     "  --stdlib FILE       standard function block library\n";
 
 struct UsageError {
@@ -243,6 +246,7 @@ int RunCommand(const std::vector<std::string>& argsIn) {
     std::vector<std::string> printNames, traceNames, sources;
     std::vector<Write> initial;
     std::map<uint64_t, std::vector<Write>> atCycle;
+    std::vector<std::pair<std::string, TExportFormat>> recordings; // --vcd / --csv
     try {
         for (size_t i = 0; i < args.size(); ++i) {
             const std::string& a = args[i];
@@ -277,6 +281,9 @@ int RunCommand(const std::vector<std::string>& argsIn) {
                 traceNames.insert(traceNames.end(), names.begin(), names.end());
             } else if (a == "--stats") {
                 stats = true;
+            } else if (a == "--vcd" || a == "--csv") {
+                recordings.emplace_back(value("a file name"),
+                                        a == "--vcd" ? TExportFormat::Vcd : TExportFormat::Csv);
             } else if (a.size() > 1 && a[0] == '-') {
                 throw UsageError{"unknown option '" + a + "'"};
             } else {
@@ -318,6 +325,22 @@ int RunCommand(const std::vector<std::string>& argsIn) {
     TVirtualTickSource clock(0);
     TSoftAG ag(clock);
     ag.Data->ProjectDesc = &project;
+    TLogicAnalyzer analyzer(ag);
+    if (!recordings.empty())
+        ag.AddConnector(&analyzer);
+    // Written also after a runtime error: the recording shows how it came about.
+    auto writeRecordings = [&]() -> bool {
+        bool ok = true;
+        for (const auto& [path, format] : recordings) {
+            const std::string e = analyzer.Export(path, format);
+            if (!e.empty()) {
+                std::fprintf(stderr, "korvo-cli run: %s\n", e.c_str());
+                ok = false;
+            }
+        }
+        ag.RemoveConnector(&analyzer);
+        return ok;
+    };
     ag.Reset();
     ag.SetMode(MM_RUN);
 
@@ -344,6 +367,7 @@ int RunCommand(const std::vector<std::string>& argsIn) {
             std::fflush(stdout);
             std::fprintf(stderr, "Runtime error: %s in file %s in line %d\n", e.Message.c_str(), file.c_str(),
                          e.Line + 1);
+            writeRecordings();
             return 2;
         }
         ++done;
@@ -366,7 +390,7 @@ int RunCommand(const std::vector<std::string>& argsIn) {
                      (unsigned long long)done, (unsigned long long)ag.ExecutedCmds, seconds * 1000.0,
                      seconds > 0 ? double(ag.ExecutedCmds) / seconds : 0.0);
     }
-    return 0;
+    return writeRecordings() ? 0 : 3;
 }
 
 } // namespace korvo::cli
