@@ -173,6 +173,8 @@ void TSoftAG::Reset() {
     D.CRActions.clear();
     D.CRActionsSize = 0;
     RunningPOUNum = 1;
+    for (auto& level : FLevel) // the code may have been recompiled: drop every cached level
+        level = TRunLevel{};
     EnterLevel(1, D.ProjectDesc ? D.ProjectDesc->MainPOU : -1);
     FCycleCmds = 0;
     if (!FConnectors.empty())
