@@ -9,6 +9,7 @@
 #include "Sim_ag/SoftAG.h"
 #include "Watch/ValueFormat.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <map>
@@ -231,6 +232,17 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A library POU holds the lines from its header to its END_ line: find where they start in the file.
+int32_t LibraryLine(const std::string& library, const TPOUDesc& pou, int32_t line) {
+    std::vector<std::string> lines;
+    if (pou.POUText.empty() || !ReadTextLines(library, lines))
+        return line;
+    for (size_t start = 0; start + pou.POUText.size() <= lines.size(); ++start)
+        if (std::equal(pou.POUText.begin(), pou.POUText.end(), lines.begin() + long(start)))
+            return int32_t(start) + line;
+    return line;
+}
+
 } // namespace
 
 int RunCommand(const std::vector<std::string>& argsIn) {
@@ -357,16 +369,20 @@ int RunCommand(const std::vector<std::string>& argsIn) {
         if (ag.RuntimeErrors != errorsBefore) {
             const auto& e = ag.LastRuntimeError();
             std::string file = "?";
+            int32_t line = e.Line;
             if (e.POU >= 0 && size_t(e.POU) < project.POUList.size()) {
                 const TPOUDesc& pou = *project.POUList[size_t(e.POU)];
-                if (pou.Compiled)
-                    file = BaseName(stdlib.empty() ? FindStandardIL() : stdlib);
-                else
+                if (pou.Compiled) {
+                    const std::string library = stdlib.empty() ? FindStandardIL() : stdlib;
+                    file = BaseName(library);
+                    line = LibraryLine(library, pou, line);
+                } else {
                     file = BaseName(pou.FileName);
+                }
             }
             std::fflush(stdout);
             std::fprintf(stderr, "Runtime error: %s in file %s in line %d\n", e.Message.c_str(), file.c_str(),
-                         e.Line + 1);
+                         line + 1);
             writeRecordings();
             return 2;
         }

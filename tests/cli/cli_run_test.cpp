@@ -95,6 +95,12 @@ TEST(CliRun, RuntimeErrorExitsTwoWithPosition) {
     EXPECT_EQ(div.err, "Runtime error: Division by zero in file divzero.il in line 9\n");
 }
 
+TEST(CliRun, RuntimeErrorInALibraryBlockNamesTheLibraryLine) {
+    auto r = RunCli({"--stdlib", kFix + "faultylib.il", kFix + "usefault.il"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "Runtime error: Division by zero in file faultylib.il in line 14\n");
+}
+
 TEST(CliRun, UsageAndFileErrorsExitThree) {
     const std::vector<std::vector<std::string>> cases = {
         {},
