@@ -35,4 +35,12 @@ void DestroyMonitoringViews(TMainForm& mainForm, TMonitoringViews& views) {
     views = {};
 }
 
+void DestroyMonitoringViews(TMainForm& mainForm) {
+    TMonitoringViews views;
+    views.Statistics = mainForm.findChild<TStatisticsForm*>();
+    views.Watch = mainForm.findChild<TWatchForm*>();
+    views.LogicAnalyzer = mainForm.findChild<TLAForm*>();
+    DestroyMonitoringViews(mainForm, views);
+}
+
 } // namespace korvo::ui

@@ -20,5 +20,8 @@ struct TMonitoringViews {
 TMonitoringViews CreateMonitoringViews(TMainForm& mainForm);
 // Removes the views from the main window and the soft PLC and deletes them.
 void DestroyMonitoringViews(TMainForm& mainForm, TMonitoringViews& views);
+// The same for the views found among the main window's children: one call at the top of the
+// main window's destructor, while its soft PLC still exists.
+void DestroyMonitoringViews(TMainForm& mainForm);
 
 } // namespace korvo::ui

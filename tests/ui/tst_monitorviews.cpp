@@ -74,7 +74,17 @@ private slots:
     }
     void cleanup() {
         ui::DestroyMonitoringViews(*ide->Main, views);
+        QCOMPARE(ide->Main->findChild<ui::TWatchForm*>(), nullptr);
         ide.reset();
+    }
+
+    void destroyFindsTheViewsAmongTheChildren() {
+        ui::DestroyMonitoringViews(*ide->Main);
+        QCOMPARE(ide->Main->findChild<ui::TLAForm*>(), nullptr);
+        QCOMPARE(ide->Main->findChild<ui::TStatisticsForm*>(), nullptr);
+        QCOMPARE(ide->PLC().ConnectorCount(), size_t(1)); // the main window only
+        ide->Main->ToolProgStepOverClick();               // no view left to notify
+        views = {};
     }
 
     void watchWindowFollowsStepModeAndRefusesToClose() {
