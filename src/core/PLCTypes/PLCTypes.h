@@ -36,48 +36,50 @@ enum class TDT_Type : uint8_t { NUMERIC = 0, STRUCT = 1 };
 
 struct TTypeDesc {
     std::string TypeName;
-    int32_t DataSize = 0;          // bits; -1 where not fixed
+    int32_t DataSize = 0; // bits; -1 where not fixed
     TDT_Type DT_Type = TDT_Type::NUMERIC;
-    int32_t FB = -1;               // POU index of a function block type, -1 for elementary types
-    std::vector<uint8_t> Initial;  // initial value image; 8 bytes, or the instance size for an FB type
+    int32_t FB = -1;              // POU index of a function block type, -1 for elementary types
+    std::vector<uint8_t> Initial; // initial value image; 8 bytes, or the instance size for an FB type
 };
 
 // Indexes of the IEC type table.
-enum : int32_t {
-    DT_BOOL = 0,
-    DT_BYTE = 1,
-    DT_WORD = 2,
-    DT_DWORD = 3,
-    DT_LWORD = 4,
-    DT_SINT = 5,
-    DT_INT = 6,
-    DT_DINT = 7,
-    DT_LINT = 8,
-    DT_USINT = 9,
-    DT_UINT = 10,
-    DT_UDINT = 11,
-    DT_ULINT = 12,
-    DT_REAL = 13,
-    DT_LREAL = 14,
-    DT_TIME = 15,
-    DT_DATE = 16,
-    DT_TIME_OF_DAY = 17,
-    DT_DATE_AND_TIME = 18,
-    DT_STRING = 19,
-    IECTYPEFIRST = 0,
-    IECTYPELAST = 19,
-    IECTYPECOUNT = 20,
-    // Table of other types.
-    DT_CR_EMPTY = 1000,    // type of an empty current result
-    DT_CR_SLITERAL = 1001, // integer literal without a type prefix
-    OTHERTYPEFIRST = 1000,
-    OTHERTYPELAST = 1001,
-    OTHERTYPECOUNT = 2,
-};
+inline constexpr int32_t DT_BOOL = 0;
+inline constexpr int32_t DT_BYTE = 1;
+inline constexpr int32_t DT_WORD = 2;
+inline constexpr int32_t DT_DWORD = 3;
+inline constexpr int32_t DT_LWORD = 4;
+inline constexpr int32_t DT_SINT = 5;
+inline constexpr int32_t DT_INT = 6;
+inline constexpr int32_t DT_DINT = 7;
+inline constexpr int32_t DT_LINT = 8;
+inline constexpr int32_t DT_USINT = 9;
+inline constexpr int32_t DT_UINT = 10;
+inline constexpr int32_t DT_UDINT = 11;
+inline constexpr int32_t DT_ULINT = 12;
+inline constexpr int32_t DT_REAL = 13;
+inline constexpr int32_t DT_LREAL = 14;
+inline constexpr int32_t DT_TIME = 15;
+inline constexpr int32_t DT_DATE = 16;
+inline constexpr int32_t DT_TIME_OF_DAY = 17;
+inline constexpr int32_t DT_DATE_AND_TIME = 18;
+inline constexpr int32_t DT_STRING = 19;
+inline constexpr int32_t IECTYPEFIRST = 0;
+inline constexpr int32_t IECTYPELAST = 19;
+inline constexpr int32_t IECTYPECOUNT = 20;
+// Table of other types.
+inline constexpr int32_t DT_CR_EMPTY = 1000;    // type of an empty current result
+inline constexpr int32_t DT_CR_SLITERAL = 1001; // integer literal without a type prefix
+inline constexpr int32_t OTHERTYPEFIRST = 1000;
+inline constexpr int32_t OTHERTYPELAST = 1001;
+inline constexpr int32_t OTHERTYPECOUNT = 2;
 
 // Type references: negative = elementary type -r-1, >= 0 = index into the project's type list.
-constexpr int32_t TypeRef(int32_t tableIndex) { return -tableIndex - 1; }
-constexpr int32_t TableIndex(int32_t typeRef) { return -typeRef - 1; }
+constexpr int32_t TypeRef(int32_t tableIndex) {
+    return -tableIndex - 1;
+}
+constexpr int32_t TableIndex(int32_t typeRef) {
+    return -typeRef - 1;
+}
 constexpr int32_t TR_BOOL = TypeRef(DT_BOOL);            // -1
 constexpr int32_t TR_TIME = TypeRef(DT_TIME);            // -16
 constexpr int32_t TR_CR_EMPTY = TypeRef(DT_CR_EMPTY);    // -1001
@@ -88,7 +90,9 @@ extern const std::array<TTypeDesc, OTHERTYPECOUNT> OTHERTYPES;
 
 // A set of IEC type table indexes, bit n for index n.
 using TTypeSet = uint32_t;
-constexpr TTypeSet TypeBit(int32_t index) { return TTypeSet(1) << index; }
+constexpr TTypeSet TypeBit(int32_t index) {
+    return TTypeSet(1) << index;
+}
 constexpr bool InSet(TTypeSet set, int32_t index) {
     return index >= 0 && index < IECTYPECOUNT && (set & TypeBit(index)) != 0;
 }
@@ -96,9 +100,8 @@ constexpr TTypeSet SUPPORTEDTYPES = TypeBit(DT_BOOL) | TypeBit(DT_BYTE) | TypeBi
                                     TypeBit(DT_DWORD) | TypeBit(DT_SINT) | TypeBit(DT_INT) |
                                     TypeBit(DT_DINT) | TypeBit(DT_USINT) | TypeBit(DT_UINT) |
                                     TypeBit(DT_UDINT) | TypeBit(DT_TIME);
-constexpr TTypeSet IEC_ANY_INT = TypeBit(DT_SINT) | TypeBit(DT_INT) | TypeBit(DT_DINT) |
-                                 TypeBit(DT_LINT) | TypeBit(DT_USINT) | TypeBit(DT_UINT) |
-                                 TypeBit(DT_UDINT) | TypeBit(DT_ULINT);
+constexpr TTypeSet IEC_ANY_INT = TypeBit(DT_SINT) | TypeBit(DT_INT) | TypeBit(DT_DINT) | TypeBit(DT_LINT) |
+                                 TypeBit(DT_USINT) | TypeBit(DT_UINT) | TypeBit(DT_UDINT) | TypeBit(DT_ULINT);
 constexpr TTypeSet IEC_ANY_NUM = IEC_ANY_INT | TypeBit(DT_REAL) | TypeBit(DT_LREAL);
 constexpr TTypeSet IEC_ANY_BIT =
     TypeBit(DT_BOOL) | TypeBit(DT_BYTE) | TypeBit(DT_WORD) | TypeBit(DT_DWORD) | TypeBit(DT_LWORD);
@@ -115,7 +118,9 @@ enum TOpdType : uint8_t {
     OTVAR = 5,        // a variable
 };
 using TOpdTypes = uint8_t; // bit n for TOpdType n
-constexpr TOpdTypes OpdBit(TOpdType t) { return TOpdTypes(1u << t); }
+constexpr TOpdTypes OpdBit(TOpdType t) {
+    return TOpdTypes(1u << t);
+}
 
 // Modifier set: N negates, B may open a parenthesis level, C makes the instruction conditional.
 using TModifiers = uint8_t;
@@ -137,96 +142,89 @@ struct TAWLCmdDesc {
 extern const std::array<TAWLCmdDesc, MAXAWLCOMMAND + 1> AWLCOMMANDS;
 
 // Operation codes (upper twelve bits of MicroCmd) and operand sources (lower four bits).
-enum : uint16_t {
-    OP_LD = 0x10,
-    OP_AND = 0x20,
-    OP_OR = 0x30,
-    OP_XOR = 0x40,
-    OP_ST = 0x50, // ST, STN, S, R
-    OP_ADD = 0x60,
-    OP_SUB = 0x70,
-    OP_MUL = 0x80,
-    OP_DIV = 0x90,
-    OP_GT = 0xA0,
-    OP_GE = 0xB0,
-    OP_EQ = 0xC0,
-    OP_NE = 0xD0,
-    OP_LE = 0xE0,
-    OP_LT = 0xF0,
-    OP_CLOSE = 0x100, // ")"
-    OP_JMP = 0x110,
-    OP_CAL = 0x120, // replaced by a call sequence in compiled code
-    OP_RET = 0x130,
-    OP_ABS = 0x140,
-    OP_MOD = 0x150,
-    OP_NOT = 0x160,
-    OP_ROL = 0x170,
-    OP_ROR = 0x180,
-    OP_SHL = 0x190,
-    OP_SHR = 0x1A0,
-    OP_CONV = 0x1B0,       // A_TO_B type conversion
-    OP_PUSHFRAME = 0x1010, // push a FUNCTION frame of OpdLong bytes (record 0 of a PROGRAM: set up its frame)
-    OP_POPFRAME = 0x1020,  // pop the FUNCTION frame
-    OP_PUSHFB = 0x1030,    // make an instance window the top frame (OpdWord0 offset, OpdWord1 size)
-    OP_POPFB = 0x1040,     // return to the caller's frame
-    OP_CALLFUN = 0xF000,   // call FUNCTION with POU index OpdWord0
-    OP_CALLFB = 0xF010,    // call FUNCTION_BLOCK with POU index OpdWord0 (modifiers of CAL/CALC/CALCN)
-};
-enum : uint16_t {
-    SRC_MEMORY = 0x0,
-    SRC_CONST = 0x1,
-    SRC_TICKS = 0xF,
-    SRC_MASK = 0xF,
-};
+inline constexpr uint16_t OP_LD = 0x10;
+inline constexpr uint16_t OP_AND = 0x20;
+inline constexpr uint16_t OP_OR = 0x30;
+inline constexpr uint16_t OP_XOR = 0x40;
+inline constexpr uint16_t OP_ST = 0x50; // ST, STN, S, R
+inline constexpr uint16_t OP_ADD = 0x60;
+inline constexpr uint16_t OP_SUB = 0x70;
+inline constexpr uint16_t OP_MUL = 0x80;
+inline constexpr uint16_t OP_DIV = 0x90;
+inline constexpr uint16_t OP_GT = 0xA0;
+inline constexpr uint16_t OP_GE = 0xB0;
+inline constexpr uint16_t OP_EQ = 0xC0;
+inline constexpr uint16_t OP_NE = 0xD0;
+inline constexpr uint16_t OP_LE = 0xE0;
+inline constexpr uint16_t OP_LT = 0xF0;
+inline constexpr uint16_t OP_CLOSE = 0x100; // ")"
+inline constexpr uint16_t OP_JMP = 0x110;
+inline constexpr uint16_t OP_CAL = 0x120; // replaced by a call sequence in compiled code
+inline constexpr uint16_t OP_RET = 0x130;
+inline constexpr uint16_t OP_ABS = 0x140;
+inline constexpr uint16_t OP_MOD = 0x150;
+inline constexpr uint16_t OP_NOT = 0x160;
+inline constexpr uint16_t OP_ROL = 0x170;
+inline constexpr uint16_t OP_ROR = 0x180;
+inline constexpr uint16_t OP_SHL = 0x190;
+inline constexpr uint16_t OP_SHR = 0x1A0;
+inline constexpr uint16_t OP_CONV = 0x1B0; // A_TO_B type conversion
+inline constexpr uint16_t OP_PUSHFRAME =
+    0x1010; // push a FUNCTION frame of OpdLong bytes (record 0 of a PROGRAM: set up its frame)
+inline constexpr uint16_t OP_POPFRAME = 0x1020; // pop the FUNCTION frame
+inline constexpr uint16_t OP_PUSHFB =
+    0x1030; // make an instance window the top frame (OpdWord0 offset, OpdWord1 size)
+inline constexpr uint16_t OP_POPFB = 0x1040;   // return to the caller's frame
+inline constexpr uint16_t OP_CALLFUN = 0xF000; // call FUNCTION with POU index OpdWord0
+inline constexpr uint16_t OP_CALLFB =
+    0xF010; // call FUNCTION_BLOCK with POU index OpdWord0 (modifiers of CAL/CALC/CALCN)
+inline constexpr uint16_t SRC_MEMORY = 0x0;
+inline constexpr uint16_t SRC_CONST = 0x1;
+inline constexpr uint16_t SRC_TICKS = 0xF;
+inline constexpr uint16_t SRC_MASK = 0xF;
 
 // Rows of the instruction table the compiler writes directly.
-enum : int {
-    AWL_LD = 0,
-    AWL_ST = 14,
-    AWL_CLOSE = 38,
-    AWL_CAL = 42,
-    AWL_CONV = 55,
-};
+inline constexpr int AWL_LD = 0;
+inline constexpr int AWL_ST = 14;
+inline constexpr int AWL_CLOSE = 38;
+inline constexpr int AWL_CAL = 42;
+inline constexpr int AWL_CONV = 55;
 
 // ---------------------------------------------------------------------------------------------
 // Keyword table
 
-enum : uint16_t {
-    KG_PROGFB = 0x10,
-    KG_ENDPROGFB = 0x11,
-    KG_VARDEC = 0x20,
-    KG_AWLCMD = 0x30,
-    KG_STDFB_OP = 0x31,
-    KG_PREDEF_FUNCS = 0x32,
-    KG_RESERVED = 0xFF00, // reserved words without a construct of their own
-    NUMERIC_FUNCTIONS = 0xFF01,
-    ARITHMETIC_FUNCTIONS = 0xFF02,
-    EXP_FUNCTION = 0xFF03,
-    SHIFT_FUNCTIONS = 0xFF04,
-    BOOLEAN_FUNCTIONS = 0xFF05,
-    MAX_MIN_LIMIT_FUNCTIONS = 0xFF06,
-    SEL_MUX_FUNCTIONS = 0xFF07,
-    COMPARE_FUNCTIONS = 0xFF08,
-    STRING_FUNCTIONS = 0xFF09,
-    STANDARD_FUNCTION_BLOCKS = 0xFF10,
-    STRUCTURE_KEYWORDS = 0xFF20,
-    COMMANDS = 0xFF30,
-};
+inline constexpr uint16_t KG_PROGFB = 0x10;
+inline constexpr uint16_t KG_ENDPROGFB = 0x11;
+inline constexpr uint16_t KG_VARDEC = 0x20;
+inline constexpr uint16_t KG_AWLCMD = 0x30;
+inline constexpr uint16_t KG_STDFB_OP = 0x31;
+inline constexpr uint16_t KG_PREDEF_FUNCS = 0x32;
+inline constexpr uint16_t KG_RESERVED = 0xFF00; // reserved words without a construct of their own
+inline constexpr uint16_t NUMERIC_FUNCTIONS = 0xFF01;
+inline constexpr uint16_t ARITHMETIC_FUNCTIONS = 0xFF02;
+inline constexpr uint16_t EXP_FUNCTION = 0xFF03;
+inline constexpr uint16_t SHIFT_FUNCTIONS = 0xFF04;
+inline constexpr uint16_t BOOLEAN_FUNCTIONS = 0xFF05;
+inline constexpr uint16_t MAX_MIN_LIMIT_FUNCTIONS = 0xFF06;
+inline constexpr uint16_t SEL_MUX_FUNCTIONS = 0xFF07;
+inline constexpr uint16_t COMPARE_FUNCTIONS = 0xFF08;
+inline constexpr uint16_t STRING_FUNCTIONS = 0xFF09;
+inline constexpr uint16_t STANDARD_FUNCTION_BLOCKS = 0xFF10;
+inline constexpr uint16_t STRUCTURE_KEYWORDS = 0xFF20;
+inline constexpr uint16_t COMMANDS = 0xFF30;
 
 // IDs the compiler tests.
-enum : uint16_t {
-    KW_END_FUNCTION = 0x36,
-    KW_END_FUNCTION_BLOCK = 0x37,
-    KW_END_PROGRAM = 0x39,
-    KW_END_VAR = 0x40,
-    KW_FUNCTION = 0x4F,
-    KW_FUNCTION_BLOCK = 0x50,
-    KW_PROGRAM = 0x7A,
-    KW_VAR = 0xBB,
-    KW_VAR_INPUT = 0xBF,
-    KW_VAR_OUTPUT = 0xC1,
-    KW_GET_TIME = 0xC7,
-};
+inline constexpr uint16_t KW_END_FUNCTION = 0x36;
+inline constexpr uint16_t KW_END_FUNCTION_BLOCK = 0x37;
+inline constexpr uint16_t KW_END_PROGRAM = 0x39;
+inline constexpr uint16_t KW_END_VAR = 0x40;
+inline constexpr uint16_t KW_FUNCTION = 0x4F;
+inline constexpr uint16_t KW_FUNCTION_BLOCK = 0x50;
+inline constexpr uint16_t KW_PROGRAM = 0x7A;
+inline constexpr uint16_t KW_VAR = 0xBB;
+inline constexpr uint16_t KW_VAR_INPUT = 0xBF;
+inline constexpr uint16_t KW_VAR_OUTPUT = 0xC1;
+inline constexpr uint16_t KW_GET_TIME = 0xC7;
 
 struct TKeyword {
     uint16_t ID;
@@ -246,15 +244,13 @@ int FindKeyword(std::string_view word);
 // ---------------------------------------------------------------------------------------------
 // Process image and frames
 
-enum : int32_t {
-    FIRSTE = 0,     // first input byte (%I)
-    NUME = 16,      // number of input bytes
-    FIRSTA = 16,    // first output byte (%Q)
-    NUMA = 16,      // number of output bytes
-    FIRSTM = 32,    // first flag byte (%M)
-    NUMM = 16,      // number of flag bytes
-    FIRSTFREE = 48, // first byte after the process image
-};
+inline constexpr int32_t FIRSTE = 0;     // first input byte (%I)
+inline constexpr int32_t NUME = 16;      // number of input bytes
+inline constexpr int32_t FIRSTA = 16;    // first output byte (%Q)
+inline constexpr int32_t NUMA = 16;      // number of output bytes
+inline constexpr int32_t FIRSTM = 32;    // first flag byte (%M)
+inline constexpr int32_t NUMM = 16;      // number of flag bytes
+inline constexpr int32_t FIRSTFREE = 48; // first byte after the process image
 
 // ---------------------------------------------------------------------------------------------
 // Project records
@@ -336,8 +332,8 @@ struct TPOUDesc {
     std::vector<std::unique_ptr<TVarDesc>> VarList;
     TVarGroups VarGroups = 0;
     std::vector<std::unique_ptr<TLabelDesc>> Labels;
-    int32_t CodeSize = 0;           // capacity of Code in bytes
-    std::vector<TAWLCommand> Code;  // CodeSize / sizeof(TAWLCommand) records
+    int32_t CodeSize = 0;          // capacity of Code in bytes
+    std::vector<TAWLCommand> Code; // CodeSize / sizeof(TAWLCommand) records
     uint16_t CmdCount = 0;
     int32_t LocalMemSize = 0;
     int32_t ConstMemSize = 0;
