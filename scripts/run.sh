@@ -15,4 +15,6 @@ if [ -x build/bin/korvo ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec build/bin/korvo "$example"
 fi
 [ -x build/bin/korvo ] && echo "No display found: running the example headless with korvo-cli." >&2
-exec build/bin/korvo-cli run --cycles 500 --tick 10 --trace-summary "$example"
+# 12 s of plant time: the pedestrian presses the button at 0.5 s; after that the walkers get green.
+exec build/bin/korvo-cli run --cycles 1200 --tick 10 --at 50:%IX0.0=1 --at 60:%IX0.0=0 \
+  --print phase --print car_green --print walk_green --stats "$example"
