@@ -153,9 +153,7 @@ void TSoftAG::PushCR() {
     D.CR[next]->DataType = TR_CR_EMPTY;
 }
 
-bool TSoftAG::CheckModifierCond(const TAWLCommand& cmd) const {
-    if (!(cmd.Modifiers & MOD_C))
-        return true;
+bool TSoftAG::ConditionOfCR(const TAWLCommand& cmd) const {
     const TCR& cr = Data->TopCR();
     if (!BoolLike(cr.DataType))
         Fail(rtmsg::CRNotBool);
@@ -246,7 +244,7 @@ bool TSoftAG::RunProgram() {
 
 [[gnu::always_inline]] inline void TSoftAG::RunLineInline() {
     TSoftAGData& D = *Data;
-    uint16_t refLevel = RunningPOUNum;
+    uint16_t refLevel = D.IPNum;
     const TPOUDesc* refPOU = FLevel[refLevel].POU;
     int32_t refLine = LevelLine();
     uint64_t budget = WatchdogLimit > FCycleCmds ? WatchdogLimit - FCycleCmds : 0;
@@ -518,8 +516,14 @@ bool TSoftAG::RunProgram() {
         }
         if (n > 0) {
             const int32_t addr = OperandAddress(cmd, n);
-            for (int32_t i = 0; i < n; ++i)
-                StoreByte(addr + i, uint8_t(value >> (8 * i)));
+            if (addr >= NUME + NUMA && FConnectors.empty()) {
+                // Nothing to mirror into the buffers and nobody to notify: one little-endian write.
+                for (int32_t i = 0; i < n; ++i)
+                    D.DMemory[size_t(addr + i)] = uint8_t(value >> (8 * i));
+            } else {
+                for (int32_t i = 0; i < n; ++i)
+                    StoreByte(addr + i, uint8_t(value >> (8 * i)));
+            }
         }
         return;
     }

@@ -172,7 +172,9 @@ public:
 
     // Instruction execution.
     void ClockCmd();
-    bool CheckModifierCond(const TAWLCommand& cmd) const;
+    bool CheckModifierCond(const TAWLCommand& cmd) const {
+        return !(cmd.Modifiers & MOD_C) || ConditionOfCR(cmd);
+    }
     static bool CheckRange(int64_t S64, int32_t DataType);
     void PushCR();
     [[noreturn]] void RaiseTypeMismatch(int32_t OpdDataType) const;
@@ -225,6 +227,7 @@ private:
     void ReportRuntimeError(const ERuntimeError& e);
     void EndCycle();
     void EndOfCode();
+    bool ConditionOfCR(const TAWLCommand& cmd) const;
     void Execute();
     void Operation(const TAWLCommand& cmd, uint16_t op);
     void Control(const TAWLCommand& cmd, uint16_t op);
