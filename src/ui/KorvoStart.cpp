@@ -2,18 +2,20 @@
 
 #include "About/Aboutbox.h"
 #include "Main/MainForm.h"
+#include "MonitoringViews.h"
 #include "UEditor/EditForm.h"
 
 namespace korvo::ui {
 
 std::unique_ptr<TMainForm> CreateMainWindows(const QStringList& args, IProjectPrompts* prompts,
-                                             const std::string& libraryPath) {
+                                             const std::string& libraryPath, bool monitoringViews) {
     auto mainForm = std::make_unique<TMainForm>(prompts, libraryPath);
     mainForm->AttachEditForm(new TEditForm(mainForm->EditorPanel()));
-    // Performance window: created hidden here and handed over with SetStatisticsForm.
     mainForm->SetAboutBox(new TAboutbox(mainForm.get()));
-    // Watch window (second connector): SetWatchForm and AddConnector here.
-    // Logic analyzer (third connector): into LogicAnyPanel(), LAUpdateDisplay, AddConnector here.
+    // Performance window, watch window (second connector), logic analyzer (third connector).
+    // They are children of the main window, which deletes them while its soft PLC still exists.
+    if (monitoringViews)
+        CreateMonitoringViews(*mainForm);
     mainForm->RestoreDesktop(args);
     return mainForm;
 }

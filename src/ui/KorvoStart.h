@@ -15,8 +15,10 @@ class TMainForm;
 
 // Creates the main window with everything it holds and handles the command line (arguments
 // without the program name). prompts nullptr: Qt standard dialogs; libraryPath empty: the
-// standard library found next to the program or installed.
+// standard library found next to the program or installed. monitoringViews false leaves out the
+// performance window, watch window and logic analyzer (tests that add their own).
 std::unique_ptr<TMainForm> CreateMainWindows(const QStringList& args, IProjectPrompts* prompts = nullptr,
-                                             const std::string& libraryPath = {});
+                                             const std::string& libraryPath = {},
+                                             bool monitoringViews = true);
 
 } // namespace korvo::ui

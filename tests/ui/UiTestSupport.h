@@ -73,8 +73,9 @@ struct TIde {
     TScriptedPrompts Prompts;
     std::unique_ptr<ui::TMainForm> Main;
 
-    explicit TIde(const QStringList& args = {}) {
-        Main = ui::CreateMainWindows(args, &Prompts, LibraryPath());
+    // monitoringViews: also create the performance window, watch window and logic analyzer.
+    explicit TIde(const QStringList& args = {}, bool monitoringViews = false) {
+        Main = ui::CreateMainWindows(args, &Prompts, LibraryPath(), monitoringViews);
     }
     ~TIde() {
         // Nothing left to ask about on teardown.

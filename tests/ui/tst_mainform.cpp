@@ -3,6 +3,8 @@
 // runtime errors, edits resetting the soft PLC, the close query and the tool bar layout.
 #include "UiTestSupport.h"
 
+#include "Watch/WatchForm.h"
+
 #include <Qsci/qsciscintilla.h>
 
 #include <QMenu>
@@ -374,6 +376,21 @@ private Q_SLOTS:
         QCOMPARE(t2->x(), 1);
         QCOMPARE(t2->y(), t1->y() + t1->sizeHint().height());
         QCOMPARE(ide.Main->ToolBarPanel()->height(), t1->sizeHint().height() + t2->sizeHint().height() + 2);
+    }
+
+    void fullStartRegistersTheViewsAndTearsDownCleanly() {
+        auto ide = std::make_unique<TIde>(QStringList{plp}, true);
+        QCOMPARE(ide->PLC().ConnectorCount(), size_t(3)); // main window, watch window, logic analyzer
+        ide->Main->show();
+        ide->Edit().ShowFile(0);
+        ide->Main->ToolProgStepOverClick();
+        auto* watch = ide->Main->findChild<TWatchForm*>();
+        QVERIFY(watch);
+        QVERIFY(watch->isVisible());
+        ide->Main->ToolProgResetClick();
+        QVERIFY(!watch->isVisible());
+        ide->Main->ToolProgStartClick();
+        ide.reset(); // views leave the soft PLC before it goes
     }
 
     void logicAnalyzerActionShowsItsPanel() {

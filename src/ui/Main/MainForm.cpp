@@ -58,11 +58,22 @@ TMainForm::TMainForm(IProjectPrompts* prompts, const std::string& libraryPath, Q
 }
 
 TMainForm::~TMainForm() {
+    FRunTimer.stop();
     if (FEditForm) {
         FEditForm->SetOnEdited({});
         FEditForm->SetProject(nullptr);
     }
     FProjects->SetEditorView(nullptr);
+    LAUpdateDisplay = nullptr;
+    ResetVisualizations = nullptr;
+    FWatchForm = FStatisticsForm = FAboutbox = nullptr;
+    FEditForm = nullptr;
+    // Child windows (views, visualizations) are connectors of the soft PLC: they go first,
+    // while the soft PLC and the project they point at still exist.
+    const QList<QObject*> kids = children();
+    for (QObject* kid : kids)
+        if (kid->isWidgetType())
+            delete kid;
     if (!FClosed)
         FSoftAG->RemoveConnector(this);
 }
