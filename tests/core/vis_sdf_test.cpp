@@ -1,5 +1,6 @@
 // Description files: every line form and its messages, the loading state machine, object list
 // order, AfterSuccess rules, positions, painting order, field identifiers and reset.
+#include "Parser/RuleMachine.h"
 #include "objdesc/Loader.h"
 #include "vis_fakes.h"
 
@@ -409,4 +410,102 @@ TEST_F(VisSdf, TitleScan) {
     EXPECT_EQ(ScanSDFTitle(Lines("# x\n"), failed, err), "");
     EXPECT_TRUE(failed);
     EXPECT_EQ(err.Line, 1);
+}
+
+TEST_F(VisSdf, LimitsOfWindowSizeAndNesting) {
+    EXPECT_EQ(Load("OBJECT WINDOW W\nPOSITION = 0,0,4096,4096\n"), "");
+    Desc = {};
+    EXPECT_EQ(Load("OBJECT WINDOW W\nPOSITION = 0,0,4097,10\n"),
+              "Error reading sdf (file 'f.sdf', line 2): window too large (max. 4096 x 4096)");
+    std::string deep = "OBJECT WINDOW W\n";
+    for (int i = 0; i < MaxObjectNesting; ++i)
+        deep += "OBJECT GROUP G" + std::to_string(i) + "\n";
+    Desc = {};
+    EXPECT_EQ(Load(deep), "");
+    Desc = {};
+    EXPECT_EQ(Load(deep + "OBJECT GROUP TOO\n"),
+              "Error reading sdf (file 'f.sdf', line 66): objects nested too deeply (max. 64)");
+}
+
+TEST_F(VisSdf, GarbageNeverCrashes) {
+    // Random lines from the format's own words and characters.
+    const char* words[] = {"OBJECT ",
+                           "WINDOW ",
+                           "GROUP ",
+                           "DYNAMICPIC ",
+                           "PICTURE ",
+                           "TEXT ",
+                           "TIMER ",
+                           "END_OBJECT",
+                           "FUNCTION ",
+                           "VOID ",
+                           "END_FUNCTION",
+                           "SET ",
+                           "IF ",
+                           "ELSE",
+                           "ENDIF",
+                           "BELL",
+                           "POSITION",
+                           "POSITION_2",
+                           "PICALIAS",
+                           "FIELD ",
+                           "LINT ",
+                           "PERSISTENT ",
+                           "TIMEOUT",
+                           "TITLE",
+                           "= ",
+                           "$",
+                           "%",
+                           "#",
+                           "(",
+                           ")",
+                           "!",
+                           ".",
+                           ",",
+                           " ",
+                           "\t",
+                           "A",
+                           "VALVE",
+                           "IMG",
+                           "IX0.1",
+                           "QB1",
+                           "MW2",
+                           "1",
+                           "-5",
+                           "==",
+                           "&",
+                           "|",
+                           "^",
+                           ">>",
+                           "<=",
+                           "+ ",
+                           "* ",
+                           "CPU",
+                           "onTimer()",
+                           "\xff",
+                           "#99999999999"};
+    std::mt19937 rng(12345);
+    for (int file = 0; file < 600; ++file) {
+        // Half the files put their random lines into a function body.
+        std::string text =
+            file % 2 ? "OBJECT WINDOW W\nEND_OBJECT\nFUNCTION VOID CPU.X()\n" : "OBJECT WINDOW W\n";
+        const int lines = 1 + static_cast<int>(rng() % 30);
+        for (int l = 0; l < lines; ++l) {
+            const int n = static_cast<int>(rng() % 8);
+            for (int k = 0; k < n; ++k)
+                text += words[rng() % (sizeof(words) / sizeof(words[0]))];
+            text += "\n";
+        }
+        Desc = {};
+        Load(text);
+        if (Desc.FWindow) {
+            TRecordingCanvas rec(&Lib);
+            Desc.FWindow->Paint(rec, {0, 0, 10, 10});
+            TFakePLC plc;
+            for (TodUnknown* o : Desc.FAllObjects)
+                for (auto& f : o->FFunctions)
+                    ExecuteRuleCode(f->FCode.get(), Desc.FAllObjects, &plc, &Host);
+        }
+    }
+    SUCCEED();
 }

@@ -24,7 +24,13 @@ bool TSimulator::SetInfoFile(const std::string& AInfoFile) {
         return false;
     }
     TSDFError err;
-    if (!LoadSDFLines(lines, TVisContext{FPictures, &FHost}, FDesc, err)) {
+    bool ok = false;
+    try {
+        ok = LoadSDFLines(lines, TVisContext{FPictures, &FHost}, FDesc, err);
+    } catch (const std::exception&) { // out of memory on an absurd file
+        err = {0, "file too large", false};
+    }
+    if (!ok) {
         FHost.ShowMessage(FormatSDFError(FInfoFile, err));
         FDesc = TVisDescription{};
         return false;

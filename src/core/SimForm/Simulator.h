@@ -70,8 +70,9 @@ public:
 
     // Window caption: the title, or the file name with extension when there is none.
     std::string Caption() const;
-    int32_t PaintWidth() const { return FDesc.FWindow ? FDesc.FWindow->FWidth : 0; }
-    int32_t PaintHeight() const { return FDesc.FWindow ? FDesc.FWindow->FHeight : 0; }
+    // Size of the picture (the window's POSITION size; 0 when not given).
+    int32_t PaintWidth() const { return FDesc.FWindow ? FDesc.FWindow->FBitmap.Width : 0; }
+    int32_t PaintHeight() const { return FDesc.FWindow ? FDesc.FWindow->FBitmap.Height : 0; }
     // Text labels of the TEXT objects directly in the window, in paint box coordinates.
     struct TTextLabel {
         int32_t Left = 0;

@@ -45,6 +45,7 @@ bool LoadSDFLines(const std::vector<std::string>& Lines, const TVisContext& Ctx,
 
     TodUnknown* current = Desc.FWindow.get();
     TFunction* function = nullptr;
+    int depth = 0; // of current below the window
     for (size_t i = 1; i < Lines.size(); ++i) {
         const int32_t lineNo = static_cast<int32_t>(i + 1);
         const std::string& line = Lines[i];
@@ -68,11 +69,17 @@ bool LoadSDFLines(const std::vector<std::string>& Lines, const TVisContext& Ctx,
             Err = {lineNo, error, false};
             return false;
         case TParseResult::prEndBlock:
-            if (current)
+            if (current) {
                 current = current->FParent;
+                --depth;
+            }
             function = nullptr;
             break;
         case TParseResult::prChildObject: {
+            if (depth >= MaxObjectNesting) {
+                Err = {lineNo, sdfmsg::NestedTooDeep, false};
+                return false;
+            }
             std::unique_ptr<TodUnknown> child;
             if (CreateObject(child, line, error, Ctx) == TParseResult::prError || !child) {
                 Err = {lineNo, error.empty() ? sdfmsg::UnknownIdentifier : error, true};
@@ -84,6 +91,7 @@ bool LoadSDFLines(const std::vector<std::string>& Lines, const TVisContext& Ctx,
             parent->AddChild(std::move(child));
             Desc.FAllObjects.push_back(raw);
             current = raw;
+            ++depth;
             break;
         }
         }

@@ -24,6 +24,9 @@ struct TSDFError {
     bool ShortForm = false; // error on a nested object header itself
 };
 
+// Objects below the window; deeper nesting is an error (painting and positions recurse).
+constexpr int MaxObjectNesting = 64;
+
 // Runs the loading loop. False on the first error (Err filled); the objects read so far
 // remain in Desc. A first line that is not an OBJECT WINDOW header is an error of line 1.
 bool LoadSDFLines(const std::vector<std::string>& Lines, const TVisContext& Ctx, TVisDescription& Desc,

@@ -224,10 +224,21 @@ TVisPoint TodVisible::DrawOrigin() const {
 
 void TodWindow::ProcessString(const std::string& S) {
     std::string r = S;
-    if (Keyword(r) == "TITLE") {
+    const std::string kw = Keyword(r);
+    if (kw == "TITLE") {
         ExpectEquals(r);
         FTitle = r;
         throw EParseSuccess();
+    }
+    if (kw == "POSITION") {
+        try {
+            TodVisible::ProcessString(S);
+        } catch (const EParseSuccess&) {
+            // The picture is one off-screen image of this size.
+            if (FWidth > MaxWindowSize || FHeight > MaxWindowSize)
+                throw EParseError(sdfmsg::WindowTooLarge);
+            throw;
+        }
     }
     TodVisible::ProcessString(S);
 }

@@ -117,6 +117,8 @@ protected:
 
 class TodWindow : public TodVisible {
 public:
+    static constexpr int32_t MaxWindowSize = 4096;
+
     explicit TodWindow(const TVisContext& Ctx) : TodVisible(Ctx, OTWINDOW) {}
     void ProcessString(const std::string& S) override;
     void AfterSuccess() override;

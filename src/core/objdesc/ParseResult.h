@@ -43,6 +43,8 @@ inline constexpr const char* DotExpected = "'.' expected";
 inline constexpr const char* LParenExpected = "'(' expected";
 inline constexpr const char* RParenExpected = "')' expected";
 inline constexpr const char* WindowExpected = "OBJECT WINDOW expected";
+inline constexpr const char* WindowTooLarge = "window too large (max. 4096 x 4096)";
+inline constexpr const char* NestedTooDeep = "objects nested too deeply (max. 64)";
 inline std::string AliasUndefined(const std::string& Alias) {
     return "Alias '" + Alias + "' nicht definiert!";
 }
