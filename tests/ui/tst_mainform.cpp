@@ -8,9 +8,11 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QMenu>
+#include <QMenuBar>
 #include <QRegularExpression>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWidgetAction>
 
 using namespace korvo;
 using namespace korvo::ui;
@@ -391,6 +393,121 @@ private Q_SLOTS:
         QVERIFY(!watch->isVisible());
         ide->Main->ToolProgStartClick();
         ide.reset(); // views leave the soft PLC before it goes
+    }
+
+    void menusCarryCaptionsAndShortcuts_data() {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("shortcut");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("new project") << "&File"
+                                     << "New Projec&t"
+                                     << "" << true;
+        QTest::newRow("open project") << "&File"
+                                      << "&Open Project..."
+                                      << "" << true;
+        QTest::newRow("save project") << "&File"
+                                      << "Sa&ve Project"
+                                      << "" << true;
+        QTest::newRow("save project as") << "&File"
+                                         << "Sav&e Project As..."
+                                         << "" << true;
+        QTest::newRow("new file") << "&File"
+                                  << "&New File"
+                                  << "" << true;
+        QTest::newRow("add file") << "&File"
+                                  << "A&dd File..."
+                                  << "" << true;
+        QTest::newRow("remove file") << "&File"
+                                     << "&Remove File"
+                                     << "" << true;
+        QTest::newRow("save file") << "&File"
+                                   << "&Save File"
+                                   << "" << true;
+        QTest::newRow("save file as") << "&File"
+                                      << "Save File &As..."
+                                      << "" << true;
+        QTest::newRow("exit") << "&File"
+                              << "E&xit"
+                              << "" << true;
+        QTest::newRow("undo") << "&Edit"
+                              << "&Undo"
+                              << "Ctrl+Z" << true;
+        QTest::newRow("cut") << "&Edit"
+                             << "&Cut"
+                             << "Ctrl+X" << true;
+        QTest::newRow("copy") << "&Edit"
+                              << "Co&py"
+                              << "Ctrl+C" << true;
+        QTest::newRow("paste") << "&Edit"
+                               << "P&aste"
+                               << "Ctrl+V" << true;
+        QTest::newRow("delete") << "&Edit"
+                                << "&Delete"
+                                << "Ctrl+Del" << true;
+        QTest::newRow("select all") << "&Edit"
+                                    << "&Select All"
+                                    << "" << true;
+        QTest::newRow("logic analyzer") << "&View"
+                                        << "&Logic Analyzer"
+                                        << "" << true;
+        QTest::newRow("performance") << "&View"
+                                     << "&Performance"
+                                     << "" << true;
+        QTest::newRow("start") << "E&xecute"
+                               << "&Start"
+                               << "F9" << true;
+        QTest::newRow("stop") << "E&xecute"
+                              << "S&top"
+                              << "F10" << false;
+        QTest::newRow("step") << "E&xecute"
+                              << "Ste&p"
+                              << "F7" << true;
+        QTest::newRow("reset") << "E&xecute"
+                               << "&Reset"
+                               << "Ctrl+F2" << true;
+        QTest::newRow("processes") << "E&xecute"
+                                   << "Pro&cesses"
+                                   << "" << true;
+        QTest::newRow("about") << "&Help"
+                               << "&About..."
+                               << "" << true;
+    }
+    void menusCarryCaptionsAndShortcuts() {
+        QFETCH(QString, menu);
+        QFETCH(QString, item);
+        QFETCH(QString, shortcut);
+        QFETCH(bool, enabled);
+        TIde ide;
+        QAction* found = nullptr;
+        for (QAction* top : ide.Main->menuBar()->actions()) {
+            if (top->text() != menu || !top->menu())
+                continue;
+            for (QAction* a : top->menu()->actions())
+                if (a->text() == item)
+                    found = a;
+        }
+        QVERIFY2(found, qPrintable(menu + QLatin1Char('/') + item));
+        QCOMPARE(found->shortcut().toString(), shortcut);
+        QCOMPARE(found->isEnabled(), enabled);
+    }
+
+    void toolButtonsAndHints() {
+        TIde ide;
+        QStringList hints;
+        for (QAction* a : ide.Main->ToolBar1()->actions())
+            if (!a->isSeparator() && !a->toolTip().isEmpty() && !qobject_cast<QWidgetAction*>(a))
+                hints << a->toolTip();
+        QCOMPARE(hints,
+                 QStringList({"Empty project", "Open project", "Save project", "Add empty file",
+                              "Add file to project", "Remove file from project", "Save file", "Print file"}));
+        QStringList captions;
+        for (QToolButton* b : ide.Main->ToolBar2()->findChildren<QToolButton*>())
+            if (b->isVisible() || !b->text().isEmpty())
+                captions << b->text();
+        for (const char* c : {"Run", "Cycle", "Step", "Step Into", "Step Out", "Reset", "Visualization"})
+            QVERIFY2(captions.contains(QString::fromLatin1(c)), c);
+        QVERIFY(ide.Main->ToolProgStart()->isCheckable());
     }
 
     void logicAnalyzerActionShowsItsPanel() {

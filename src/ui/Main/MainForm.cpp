@@ -415,7 +415,10 @@ bool TMainForm::Compile() {
     }
     if (FEditForm) {
         FEditForm->ShowPOU(pouIndex);
-        FEditForm->GotoPosition(lIndex + 1, chIndex + 1);
+        // A library POU has no tab: then the caret stays where it is.
+        const int tab = FEditForm->CurrentTab();
+        if (tab >= 0 && FEditForm->TabInfos()[static_cast<size_t>(tab)].POUIndex == pouIndex)
+            FEditForm->GotoPosition(lIndex + 1, chIndex + 1);
     }
     FPrompts->ShowMessage(CompileErrorText(project, pouIndex, lIndex, chIndex, message));
     return false;
