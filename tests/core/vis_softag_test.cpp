@@ -75,6 +75,22 @@ TEST(VisSoftAG, TimersRunOnTheSoftPlcClock) {
     EXPECT_EQ(r.M.AG.Data->QBuf[0] & 2, 0);
 }
 
+TEST(VisSoftAG, ScheduledClicksSpanTheirCycle) {
+    // A momentary button: pressed before cycle 3, released after it; the program sees it once.
+    Rig r;
+    ASSERT_TRUE(r.Start()) << r.M.Error;
+    std::string err;
+    EXPECT_FALSE(r.Vis->ScheduleClick("nothing", 3, err));
+    EXPECT_EQ(err, "no animated picture 'NOTHING' in the visualization");
+    ASSERT_TRUE(r.Vis->ScheduleClick("switch", 3, err));
+    for (uint64_t k = 1; k <= 5; ++k) {
+        r.Vis->BeforeCycle(k);
+        r.M.RunCycle(10);
+        r.Vis->AfterCycle(k);
+        EXPECT_EQ(r.Img("LAMP"), k >= 3 ? 1 : 0) << k; // SWITCH toggles on mouse down only
+    }
+}
+
 TEST(VisSoftAG, ResetAndUnregister) {
     Rig r;
     ASSERT_TRUE(r.Start()) << r.M.Error;

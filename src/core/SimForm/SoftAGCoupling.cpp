@@ -86,6 +86,28 @@ void THeadlessVis::AfterCycle() {
     FSim.IdleAction();
 }
 
+bool THeadlessVis::ScheduleClick(const std::string& ObjectName, uint64_t Cycle, std::string& Error) {
+    if (!FindAnimated(ObjectName, Error))
+        return false;
+    FClicks.emplace_back(ObjectName, Cycle);
+    return true;
+}
+
+void THeadlessVis::BeforeCycle(uint64_t K) {
+    std::string err;
+    for (const auto& [name, cycle] : FClicks)
+        if (cycle == K)
+            MouseDown(name, err);
+}
+
+void THeadlessVis::AfterCycle(uint64_t K) {
+    FSim.IdleAction();
+    std::string err;
+    for (const auto& [name, cycle] : FClicks)
+        if (cycle == K)
+            MouseUp(name, err);
+}
+
 void THeadlessVis::Reset() {
     FSim.Reset();
     FSim.IdleAction();

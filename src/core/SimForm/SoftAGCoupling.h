@@ -58,6 +58,13 @@ public:
     bool Click(const std::string& ObjectName, std::string& Error);
     // After each soft PLC cycle: the idle action (timers, picture changes).
     void AfterCycle();
+
+    // Scheduled presses for a run of numbered cycles: ScheduleClick after Open (false with
+    // Error for an unknown picture); BeforeCycle(K) presses the mouse on the pictures of
+    // cycle K, AfterCycle(K) runs the idle action and releases them.
+    bool ScheduleClick(const std::string& ObjectName, uint64_t Cycle, std::string& Error);
+    void BeforeCycle(uint64_t K);
+    void AfterCycle(uint64_t K);
     // After the soft PLC's ResetAll: reset the objects, then the idle action.
     void Reset();
 
@@ -83,6 +90,7 @@ private:
     std::unique_ptr<TVisSoftAGLink> FLink;
     std::vector<std::string> FMessages;
     int FBeeps = 0;
+    std::vector<std::pair<std::string, uint64_t>> FClicks;
 };
 
 // "OBJECT@K": object name and cycle number (decimal, from 0). False when malformed.
