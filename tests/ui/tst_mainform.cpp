@@ -115,6 +115,8 @@ private Q_SLOTS:
         QTest::newRow("log switch") << QStringList{"/LOG"} << QString();
         QTest::newRow("two arguments") << QStringList{plp, "x.il"} << QString();
         QTest::newRow("missing il file") << QStringList{scratch.Path("missing.il")} << QString();
+        QTest::newRow("missing project") << QStringList{scratch.Path("missing.plp")}
+                                         << "File '" + scratch.Path("missing.plp") + "' not found!";
     }
     void startWithWrongArguments() {
         QFETCH(QStringList, args);
@@ -126,6 +128,13 @@ private Q_SLOTS:
             QCOMPARE(QString::fromStdString(ide.Prompts.Messages.at(0)), message);
         QVERIFY(ide.Main->windowTitle().startsWith(QStringLiteral("Korvo - project")));
         QCOMPARE(ide.Edit().TabCount(), 1);
+    }
+
+    void missingILFileGivesTheNextGeneratedName() {
+        TIde ide({scratch.Path("nothere.il")});
+        QCOMPARE(ide.Edit().TabCount(), 1);
+        QCOMPARE(TabName(ide), QStringLiteral("noname02.il"));
+        QVERIFY(ide.Prompts.Messages.empty());
     }
 
     void compileErrorIsShownAtItsPlace() {
