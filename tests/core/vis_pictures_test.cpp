@@ -1,5 +1,6 @@
 // Picture catalogue: pictures.inf entries, defaults, dropped entries, log lines, error box.
 #include "SimForm/PictureLibrary.h"
+#include "errorlog/errorlog.h"
 #include "vis_fakes.h"
 
 #include <gtest/gtest.h>
@@ -148,4 +149,12 @@ TEST(VisPictures, MissingCatalogueGivesEmptyLibraryNoBox) {
     WriteText(dir.Path / "pictures.inf", "[ALIASES]\nA=a.bmp\n");
     EXPECT_TRUE(lib.Load(dir.Path.string()));
     EXPECT_EQ(lib.Count(), 1);
+}
+
+TEST(VisPictures, DataDirectoryNextToTheExecutable) {
+    TScratchDir dir;
+    std::filesystem::create_directory(dir.Path / "DATA");
+    SetExecutableDir(dir.Str());
+    EXPECT_EQ(FindVisDataDir(), dir.Str() + "DATA/");
+    SetExecutableDir("");
 }
