@@ -210,6 +210,14 @@ private Q_SLOTS:
         QVERIFY(!(ed()->markersAtLine(3) & (1 << TEditForm::MarkChanged)));
         view->SetEditorModified(false);
         QVERIFY(ed()->markersAtLine(4) & (1 << TEditForm::MarkSaved));
+        // The bars live in their own 4-pixel margin, not behind the text; only the debug line
+        // marker is in no margin's mask and so colours the text area.
+        const long barMask = ed()->SendScintilla(QsciScintilla::SCI_GETMARGINMASKN, 2UL);
+        QCOMPARE(barMask, long((1 << TEditForm::MarkChanged) | (1 << TEditForm::MarkSaved)));
+        QCOMPARE(ed()->marginWidth(2), 4);
+        for (unsigned long m = 0; m < 5; ++m)
+            QVERIFY(!(ed()->SendScintilla(QsciScintilla::SCI_GETMARGINMASKN, m) &
+                      (1 << TEditForm::MarkDebugLine)));
     }
 
     void crlfAndLatin1TextLoad() {

@@ -109,7 +109,6 @@ TEditForm::TEditForm(QWidget* parent) : QWidget(parent) {
     FEditor->setMarginBackgroundColor(MarginSeparator, palette().color(QPalette::Mid));
     FEditor->setMarginWidth(4, 0);
     FEditor->setMarginMarkerMask(4, 0);
-    FEditor->setFolding(QsciScintilla::NoFoldStyle);
     FEditor->setMarginsBackgroundColor(palette().color(QPalette::Button));
     FEditor->setMarginsForegroundColor(palette().color(QPalette::ButtonText));
     FEditor->setMarginsFont(TSynIEC_IL::EditorFont());
