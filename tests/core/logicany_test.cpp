@@ -287,10 +287,14 @@ TEST(TraceDrawing, FirstSamplesExactPrimitives) {
     EXPECT_EQ(more[0], Op(TDrawKind::Fill, 46, 0, 80, 50, Background));
     EXPECT_EQ(OfKind(more, TDrawKind::Text),
               (std::vector<TDrawOp>{Op(TDrawKind::Text, 41, 38, 0, 0, Marks, "1")}));
+    // Traces: the last drawn sample again (the new hatching reaches into it), then the new one.
     const auto lines = OfKind(more, TDrawKind::Line);
-    EXPECT_EQ(lines, (std::vector<TDrawOp>{Op(TDrawKind::Line, 45, 10, 60, 10, grey),
-                                           Op(TDrawKind::Line, 45, 10, 45, 25, white),
-                                           Op(TDrawKind::Line, 45, 25, 60, 25, white)}));
+    EXPECT_EQ(lines,
+              (std::vector<TDrawOp>{
+                  Op(TDrawKind::Line, 30, 25, 30, 10, grey), Op(TDrawKind::Line, 30, 10, 45, 10, grey),
+                  Op(TDrawKind::Line, 45, 10, 60, 10, grey), Op(TDrawKind::Line, 30, 10, 45, 10, white),
+                  Op(TDrawKind::Line, 45, 10, 45, 25, white), Op(TDrawKind::Line, 45, 25, 60, 25, white)}));
+    EXPECT_EQ(more.back(), Op(TDrawKind::Pixel, 60, 25, 0, 0, white));
 }
 
 TEST(TraceDrawing, HeightsRowsAndAlternatingColours) {
@@ -331,31 +335,133 @@ TEST(TraceDrawing, BitmapWidthGrowsInStepsOfHundredSamples) {
     }
 }
 
-TEST(TraceDrawing, FullRingRedrawsNewestSamplesWithTheirCycleNumbers) {
+namespace {
+
+// Paints primitives into a pixel array the way the window does (hatching as solid coverage,
+// texts left out), so pictures built in different ways can be compared.
+struct Raster {
+    int w, h;
+    std::vector<TRGB> px;
+    Raster(int width, int height) : w(width), h(height), px(size_t(width * height), TRGB{1, 2, 3}) {}
+    void Set(int x, int y, TRGB c) {
+        if (x >= 0 && x < w && y >= 0 && y < h)
+            px[size_t(y * w + x)] = c;
+    }
+    void Paint(const std::vector<TDrawOp>& ops) {
+        for (const TDrawOp& o : ops) {
+            switch (o.Kind) {
+            case TDrawKind::Fill:
+            case TDrawKind::Hatch:
+                for (int y = o.Y1; y < o.Y2; ++y)
+                    for (int x = o.X1; x < o.X2; ++x)
+                        Set(x, y, o.Color);
+                break;
+            case TDrawKind::Line: {
+                const int dx = (o.X2 > o.X1) - (o.X2 < o.X1), dy = (o.Y2 > o.Y1) - (o.Y2 < o.Y1);
+                for (int x = o.X1, y = o.Y1; x != o.X2 || y != o.Y2; x += dx, y += dy)
+                    Set(x, y, o.Color);
+                break;
+            }
+            case TDrawKind::Pixel:
+                Set(o.X1, o.Y1, o.Color);
+                break;
+            case TDrawKind::Scroll:
+                for (int y = 0; y < h; ++y)
+                    for (int x = 0; x < w; ++x)
+                        px[size_t(y * w + x)] = x + o.X1 < w ? px[size_t(y * w + x + o.X1)] : TRGB{9, 9, 9};
+                break;
+            default:
+                break;
+            }
+        }
+    }
+};
+
+} // namespace
+
+TEST(TraceDrawing, IncrementalUpdatesGiveTheFullRedrawPicture) {
     TAnalyzerRecording rec;
     TTraceDrawing d;
-    d.SetVisibleSignals({0});
+    d.SetVisibleSignals({0, 2});
+    Raster incremental(7520, 87);
+    int n = 0;
+    for (int chunk : {1, 1, 2, 5, 3, 17, 1, 40, 8}) {
+        for (int i = 0; i < chunk; ++i, ++n) {
+            if (n % 7 == 3)
+                rec.MarkPOUChange();
+            rec.Store(uint16_t((n * 5) % 7), uint16_t((n * 3) % 5), n % 6 == 0 || n % 6 == 5, n % 6 == 0);
+        }
+        d.Resize(rec.ValidLength());
+        d.UpdateDisplay(rec);
+        incremental.Paint(d.TakeOps());
+    }
+    TTraceDrawing fresh;
+    fresh.SetVisibleSignals({0, 2});
+    fresh.Resize(rec.ValidLength());
+    fresh.UpdateDisplay(rec);
+    Raster full(7520, 87);
+    full.Paint(fresh.TakeOps());
+    int differing = 0;
+    for (size_t i = 0; i < full.px.size(); ++i)
+        differing += !(full.px[i] == incremental.px[i]);
+    EXPECT_EQ(differing, 0);
+}
+
+TEST(TraceDrawing, FullRingScrollsAndDrawsOnlyNewSamples) {
+    TAnalyzerRecording rec;
+    TTraceDrawing d;
+    d.SetVisibleSignals({0, 1});
     for (int i = 0; i < 125; ++i)
-        StoreCycle(rec, 2); // exactly full, cycles 0..124
+        StoreCycle(rec, 2, uint16_t(i & 3), uint16_t((i >> 1) & 3)); // exactly full, cycles 0..124
     d.Resize(rec.ValidLength());
     d.UpdateDisplay(rec);
-    d.TakeOps();
+    Raster incremental(d.BitmapWidth(), d.BitmapHeight());
+    incremental.Paint(d.TakeOps());
     // Nothing new: nothing drawn but the empty fill.
     d.UpdateDisplay(rec);
     EXPECT_EQ(OfKind(d.TakeOps(), TDrawKind::Text).size(), 0u);
 
-    StoreCycle(rec, 2); // 4 samples dropped, one cycle
+    StoreCycle(rec, 2, 3, 1); // 4 samples dropped, one cycle
     d.UpdateDisplay(rec);
-    const auto ops = d.TakeOps();
+    auto ops = d.TakeOps();
     ASSERT_FALSE(ops.empty());
-    EXPECT_EQ(ops[0], Op(TDrawKind::Fill, 0, 0, 7520, 50, la_colors::Background));
+    EXPECT_EQ(ops[0], Op(TDrawKind::Scroll, 60, 0, 0, 0, la_colors::Background));
+    EXPECT_EQ(ops[1], Op(TDrawKind::Fill, 496 * 15 + 1, 0, 7520, 87, la_colors::Background));
+    EXPECT_EQ(OfKind(ops, TDrawKind::Text), (std::vector<TDrawOp>{Op(TDrawKind::Text, 496 * 15 - 4, 87 - 12,
+                                                                     0, 0, la_colors::Marks, "125")}));
+    incremental.Paint(ops);
+
+    // Scrolling by uneven amounts gives the picture a full redraw of the same samples gives
+    // (apart from the first sample's column, where the redraw starts the traces afresh).
+    for (int steps : {1, 7, 130, 499}) {
+        for (int i = 0; i < steps; ++i)
+            rec.Store(uint16_t(i % 3), uint16_t(i % 5 == 0), i % 9 == 0, i % 18 == 0);
+        d.UpdateDisplay(rec);
+        incremental.Paint(d.TakeOps());
+        TTraceDrawing fresh;
+        fresh.SetVisibleSignals({0, 1});
+        fresh.Resize(rec.ValidLength());
+        fresh.UpdateDisplay(rec);
+        Raster full(fresh.BitmapWidth(), fresh.BitmapHeight());
+        full.Paint(fresh.TakeOps());
+        int differing = 0;
+        for (int y = 0; y < full.h; ++y)
+            for (int x = 15; x < full.w; ++x)
+                differing += !(full.px[size_t(y * full.w + x)] == incremental.px[size_t(y * full.w + x)]);
+        EXPECT_EQ(differing, 0) << steps;
+    }
+    // More dropped than drawn: a full redraw again, numbered from the first cycle kept.
+    for (int i = 0; i < 130; ++i)
+        StoreCycle(rec, 2);
+    d.UpdateDisplay(rec);
+    ops = d.TakeOps();
+    EXPECT_EQ(ops[0], Op(TDrawKind::Fill, 0, 0, 7520, 87, la_colors::Background));
     const auto texts = OfKind(ops, TDrawKind::Text);
     ASSERT_EQ(texts.size(), 125u);
-    EXPECT_EQ(texts.front().Text, "1");
+    EXPECT_EQ(texts.front().Text, std::to_string(rec.FirstCycleNo()));
     EXPECT_EQ(texts.front().X1, 0);
     EXPECT_EQ(texts[1].X1, 4 * 15 - 4);
-    EXPECT_EQ(texts.back().Text, "125");
-    EXPECT_EQ(texts.back().X1, 496 * 15 - 4);
+    EXPECT_EQ(std::stoi(texts.back().Text), rec.CycleOf(rec.ValidLength()));
 }
 
 TEST(TraceDrawing, LabelsRightAlignedPerRow) {

@@ -79,10 +79,11 @@ private slots:
     }
 
     void destroyFindsTheViewsAmongTheChildren() {
+        const size_t connectors = ide->PLC().ConnectorCount();
         ui::DestroyMonitoringViews(*ide->Main);
         QCOMPARE(ide->Main->findChild<ui::TLAForm*>(), nullptr);
         QCOMPARE(ide->Main->findChild<ui::TStatisticsForm*>(), nullptr);
-        QCOMPARE(ide->PLC().ConnectorCount(), size_t(1)); // the main window only
+        QCOMPARE(ide->PLC().ConnectorCount(), connectors - 2); // watch window and analyzer
         ide->Main->ToolProgStepOverClick();               // no view left to notify
         views = {};
     }
@@ -154,6 +155,36 @@ private slots:
         QCOMPARE(la->Bitmap().width(), 20);
         toggle->trigger();
         QVERIFY(!ide->Main->LogicAnyPanel()->isVisible());
+    }
+
+    void analyzerFullRingScrollsThePicture() {
+        ui::TLAForm* la = views.LogicAnalyzer;
+        ide->PLC().SetMemory_IQBuf(0, 1);
+        Step(1);
+        for (int round = 0; round < 8; ++round) { // well past the 500 samples of the ring
+            for (int i = 0; i < 7; ++i)
+                ide->PLC().Cycle();
+            la->UpdateDisplay();
+            ide->PLC().SetMemory_IQBuf(0, uint8_t(round & 1));
+        }
+        QCOMPARE(la->Analyzer().ValidBufferLength(), LA_BUFFER_LENGTH);
+        QVERIFY(la->Analyzer().Recording().Overwritten() > 0);
+        const QImage scrolled = la->Bitmap().copy(15, 0, la->Bitmap().width() - 15, la->Bitmap().height());
+        la->Analyzer().Drawing().ScheduleFullRedraw();
+        la->UpdateDisplay();
+        const QImage redrawn = la->Bitmap().copy(15, 0, la->Bitmap().width() - 15, la->Bitmap().height());
+        QCOMPARE(scrolled.size(), redrawn.size());
+        // Traces, marks and numbers are identical; the hatching may differ in the phase of its
+        // pattern (lined up within the moved picture, from 0 in the redrawn one).
+        const QRgb hatch = qRgb(166, 166, 0), back = qRgb(35, 35, 35);
+        int differing = 0;
+        for (int y = 0; y < scrolled.height(); ++y)
+            for (int x = 0; x < scrolled.width(); ++x) {
+                const QRgb a = scrolled.pixel(x, y), b = redrawn.pixel(x, y);
+                differing += a != b && !((a == hatch || a == back) && (b == hatch || b == back));
+            }
+        QCOMPARE(differing, 0);
+        Shot(la, "logicanalyzer_full");
     }
 
     void analyzerExport() {

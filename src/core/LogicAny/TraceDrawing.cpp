@@ -13,8 +13,8 @@ void TTraceDrawing::Emit(TDrawKind k, int x1, int y1, int x2, int y2, TRGB c, st
 }
 
 std::vector<TDrawOp> TTraceDrawing::TakeOps() {
-    std::vector<TDrawOp> ops;
-    ops.swap(FOps);
+    std::vector<TDrawOp> ops(FOps);
+    FOps.clear();
     return ops;
 }
 
@@ -33,10 +33,16 @@ void TTraceDrawing::Resize(int validLength) {
 
 void TTraceDrawing::UpdateDisplay(const TAnalyzerRecording& rec) {
     const int valid = rec.ValidLength();
-    // Samples that left the full ring shift every position: redraw the newest ones.
-    if (rec.Overwritten() != FOverwrittenAtPaint || PaintedBufferLength > valid)
-        PaintedBufferLength = 0;
+    // Samples that left the full ring shift every position to the left: move the picture along
+    // and draw only the new samples behind it.
+    const uint32_t dropped = rec.Overwritten() - FOverwrittenAtPaint;
     FOverwrittenAtPaint = rec.Overwritten();
+    if (PaintedBufferLength > valid || (dropped > 0 && dropped >= uint32_t(PaintedBufferLength))) {
+        PaintedBufferLength = 0;
+    } else if (dropped > 0) {
+        Emit(TDrawKind::Scroll, int(dropped) * SampleWidth, 0, 0, 0, la_colors::Background);
+        PaintedBufferLength -= int(dropped);
+    }
     if (PaintedBufferLength == 0)
         FOps.clear(); // everything pending is painted over
     const int h = FBitmapHeight;
@@ -78,9 +84,16 @@ void TTraceDrawing::DrawTrace(const TAnalyzerRecording& rec, int signal, int yPo
         return;
     auto level = [&](int X) { return program ? rec.ProgBit(X, signal) : rec.IQBit(X, signal); };
     auto yOf = [&](bool high) { return high ? yPos : yPos + LevelHeight; };
-    // The first sample of a recording starts at its own level.
-    bool prev = level(PaintedBufferLength == 0 ? 1 : PaintedBufferLength);
-    for (int X = PaintedBufferLength + 1; X <= valid; ++X) {
+    // The last drawn sample is drawn again: the hatching and POU line of the next sample reach
+    // 7 pixels into it and must not cover its traces. The first sample of a recording starts at
+    // its own level.
+    const int first = std::max(1, PaintedBufferLength);
+    bool prev = level(std::max(1, first - 1));
+    if (program && first > 1) { // the marks between the two, which the outside edge crossed
+        Emit(TDrawKind::Pixel, (first - 1) * SampleWidth, yPos, 0, 0, color);
+        Emit(TDrawKind::Pixel, (first - 1) * SampleWidth, yPos + LevelHeight, 0, 0, color);
+    }
+    for (int X = first; X <= valid; ++X) {
         const bool cur = level(X);
         const int x0 = (X - 1) * SampleWidth;
         if (cur != prev)

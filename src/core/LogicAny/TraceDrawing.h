@@ -41,12 +41,13 @@ constexpr int LabelLeft = 5;
 } // namespace la_geometry
 
 enum class TDrawKind : uint8_t {
-    Fill,  // solid rectangle X1 <= x < X2, Y1 <= y < Y2
-    Hatch, // same rectangle hatched with back-diagonal lines ("///"), background untouched
-    Line,  // axis-parallel line from (X1,Y1) towards (X2,Y2), end point excluded
-    Pixel, // one pixel at (X1,Y1)
-    Text,  // Text with its top left corner at (X1,Y1)
-    Label, // Text right-aligned and vertically centred in the rectangle X1..X2, Y1..Y2
+    Fill,   // solid rectangle X1 <= x < X2, Y1 <= y < Y2
+    Hatch,  // same rectangle hatched with back-diagonal lines ("///"), background untouched
+    Line,   // axis-parallel line from (X1,Y1) towards (X2,Y2), end point excluded
+    Pixel,  // one pixel at (X1,Y1)
+    Text,   // Text with its top left corner at (X1,Y1)
+    Label,  // Text right-aligned and vertically centred in the rectangle X1..X2, Y1..Y2
+    Scroll, // move the whole image X1 pixels to the left; what moves in on the right is undefined
 };
 
 struct TDrawOp {
@@ -68,8 +69,9 @@ public:
     // Adapts the bitmap width to the number of valid samples (steps of 100 samples); 0 also
     // restarts the drawing from the left.
     void Resize(int validLength);
-    // Emits the primitives for the samples recorded since the last update; a full redraw when
-    // scheduled, after a Clear or when samples dropped off the full ring.
+    // Emits the primitives for the samples recorded since the last update: a full redraw when
+    // scheduled or after a Clear; once the ring is full, a Scroll by the samples that dropped off
+    // and then the new samples (a full redraw when more than a ring's worth dropped off).
     void UpdateDisplay(const TAnalyzerRecording& rec);
     void ScheduleFullRedraw() { PaintedBufferLength = 0; }
 
@@ -81,8 +83,10 @@ public:
     // y of the high level of visible row v (1-based).
     static int RowY(int v) { return la_geometry::FirstRowY + (v - 1) * la_geometry::RowPitch; }
 
-    // Drawing primitives emitted since the last TakeOps, in painting order.
+    // Drawing primitives emitted since the last ClearOps/TakeOps, in painting order. The window
+    // paints Ops() and calls ClearOps(), which keeps the capacity for the next update.
     const std::vector<TDrawOp>& Ops() const { return FOps; }
+    void ClearOps() { FOps.clear(); }
     std::vector<TDrawOp> TakeOps();
 
 private:

@@ -14,6 +14,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cstring>
+
 namespace korvo::ui {
 
 namespace {
@@ -23,8 +26,9 @@ QColor ToQColor(TRGB c) {
 }
 const QColor BACKGROUND = ToQColor(la_colors::Background);
 
-// Paints primitives onto the image; lines exclude their end point.
-void PaintOps(QImage& image, const std::vector<TDrawOp>& ops, const QFont& font) {
+// Paints primitives onto the image; lines exclude their end point. hatchShift: how far the
+// picture moved left since its last full redraw, so new hatching lines up with moved hatching.
+void PaintOps(QImage& image, const std::vector<TDrawOp>& ops, const QFont& font, int& hatchShift) {
     QPainter p(&image);
     p.setFont(font);
     const QFontMetrics fm(font);
@@ -32,9 +36,12 @@ void PaintOps(QImage& image, const std::vector<TDrawOp>& ops, const QFont& font)
         const QColor c = ToQColor(op.Color);
         switch (op.Kind) {
         case TDrawKind::Fill:
+            if (op.X1 <= 0)
+                hatchShift = 0; // a redraw from the left edge
             p.fillRect(QRect(op.X1, op.Y1, op.X2 - op.X1, op.Y2 - op.Y1), c);
             break;
         case TDrawKind::Hatch:
+            p.setBrushOrigin(-hatchShift, 0);
             p.fillRect(QRect(op.X1, op.Y1, op.X2 - op.X1, op.Y2 - op.Y1), QBrush(c, Qt::BDiagPattern));
             break;
         case TDrawKind::Line: {
@@ -53,6 +60,19 @@ void PaintOps(QImage& image, const std::vector<TDrawOp>& ops, const QFont& font)
             p.setPen(c);
             p.drawText(QPoint(op.X1, op.Y1 + fm.ascent()), QString::fromStdString(op.Text));
             break;
+        case TDrawKind::Scroll: {
+            p.end(); // move the pixels themselves, line by line
+            const int dx = std::min(op.X1, image.width());
+            const qsizetype bytes = qsizetype(image.width() - dx) * 4;
+            for (int y = 0; y < image.height(); ++y) {
+                uchar* line = image.scanLine(y);
+                std::memmove(line, line + qsizetype(dx) * 4, size_t(bytes));
+            }
+            p.begin(&image);
+            p.setFont(font);
+            hatchShift = (hatchShift + dx) % 8; // the pattern repeats every 8 pixels
+            break;
+        }
         case TDrawKind::Label:
             p.setPen(c);
             p.drawText(QRect(op.X1, op.Y1, op.X2 - op.X1, op.Y2 - op.Y1), Qt::AlignRight | Qt::AlignVCenter,
@@ -102,12 +122,16 @@ public:
     }
     const TLogicAnalyzer* Analyzer = nullptr;
 
+private:
+    int FNoShift = 0;
+
+public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QImage img(size(), QImage::Format_RGB32);
         img.fill(BACKGROUND);
         if (Analyzer)
-            PaintOps(img, Analyzer->LabelOps(), font());
+            PaintOps(img, Analyzer->LabelOps(), font(), FNoShift);
         QPainter(this).drawImage(0, 0, img);
     }
 };
@@ -239,7 +263,8 @@ void TLAForm::PictureChanged() {
         }
         FDBBitmap = grown;
     }
-    PaintOps(FDBBitmap, FAnalyzer->Drawing().TakeOps(), FDrawTo->font());
+    PaintOps(FDBBitmap, d.Ops(), FDrawTo->font(), FHatchShift);
+    FAnalyzer->Drawing().ClearOps();
 
     FDrawTo->setFixedSize(FAnalyzer->DrawToWidth(), d.BitmapHeight());
     FLabels->setFixedSize(FAnalyzer->LabelColumnWidth(), d.BitmapHeight());

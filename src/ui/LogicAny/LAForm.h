@@ -67,6 +67,7 @@ private:
     TSignalLabels* FLabels = nullptr;
     TTraceBox* FDrawTo = nullptr;
     bool FRebuilding = false;
+    int FHatchShift = 0;
 };
 
 } // namespace korvo::ui
