@@ -23,8 +23,9 @@ END_VAR
 END_FUNCTION_BLOCK
 
 (* F_TRIG: Q is TRUE for one call when CLK changes from TRUE to FALSE.                  *)
-(* As defined by IEC 61131-3 (Q := NOT CLK AND NOT M; M := NOT CLK) with M FALSE at the *)
-(* start, the first call with CLK FALSE also gives Q TRUE once.                         *)
+(* IEC 61131-3 keeps M := NOT CLK with M TRUE at the start; declarations here have no   *)
+(* initial values, so the block keeps the previous CLK instead (M = NOT M_CLK), which   *)
+(* starts FALSE: a first call with CLK FALSE reports no edge.                           *)
 FUNCTION_BLOCK F_TRIG
 VAR_INPUT
     CLK : BOOL
@@ -33,13 +34,13 @@ VAR_OUTPUT
     Q : BOOL
 END_VAR
 VAR
-    M : BOOL
+    M_CLK : BOOL
 END_VAR
     LDN CLK
-    ANDN M
+    AND M_CLK
     ST Q
-    LDN CLK
-    ST M
+    LD CLK
+    ST M_CLK
 END_FUNCTION_BLOCK
 
 (* RS: reset-dominant bistable, Q1 := NOT R1 AND (S OR Q1). *)

@@ -227,12 +227,12 @@ TEST(StandardEdges, RTrigPulsesOnceOnTheRisingEdge) {
 }
 
 TEST(StandardEdges, FTrigPulsesOnceOnTheFallingEdge) {
-    // IEC: Q := NOT CLK AND NOT M; M := NOT CLK, with M FALSE at the start, so a first call with
-    // CLK FALSE reports an edge as well.
+    // IEC: Q := NOT CLK AND NOT M; M := NOT CLK, with M TRUE at the start, so a first call with
+    // CLK FALSE reports no edge.
     ILMachine m;
     ASSERT_TRUE(m.Load(Harness("F_TRIG", "    X : BOOL\n", "    LD X\n    ST B.CLK\n"))) << m.Error;
     const bool clk[] = {false, false, true, true, false, false, true, false};
-    const bool q[] = {true, false, false, false, true, false, false, true};
+    const bool q[] = {false, false, false, false, true, false, false, true};
     for (size_t k = 0; k < std::size(clk); ++k) {
         m.Set("X", clk[k]);
         m.RunCycle();
