@@ -4,6 +4,7 @@
 #include "UiTestSupport.h"
 
 #include "Watch/WatchForm.h"
+#include "errorlog/errorlog.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -517,6 +518,27 @@ private Q_SLOTS:
         for (const char* c : {"Run", "Cycle", "Step", "Step Into", "Step Out", "Reset", "Visualization"})
             QVERIFY2(captions.contains(QString::fromLatin1(c)), c);
         QVERIFY(ide.Main->ToolProgStart()->isCheckable());
+    }
+
+    void visualizationMenusListTheDataFolder() {
+        SetExecutableDir(std::string(KORVO_BIN_DIR) + "/");
+        TIde ide;
+        SetExecutableDir("");
+        const QDir data(QStringLiteral(KORVO_BIN_DIR "/DATA"));
+        const QStringList sdf =
+            data.entryList({QStringLiteral("*.sdf")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+        QCOMPARE(ide.Main->SimFiles.size(), sdf.size());
+        QCOMPARE(ide.Main->SimPopupMenu()->actions().size(), sdf.size());
+        QCOMPARE(ide.Main->MenuExecuteProcesses()->actions().size(), sdf.size());
+        QVERIFY(ide.Prompts.Messages.empty());
+        if (sdf.isEmpty())
+            return;
+        QCOMPARE(QFileInfo(ide.Main->SimFiles[0]).fileName(), sdf[0]);
+        QVERIFY(!ide.Main->SimPopupMenu()->actions()[0]->text().isEmpty());
+        QString opened;
+        ide.Main->OpenSAG = [&](const QString& f) { opened = f; };
+        ide.Main->MenuExecuteProcesses()->actions().last()->trigger();
+        QCOMPARE(opened, ide.Main->SimFiles.last());
     }
 
     void logicAnalyzerActionShowsItsPanel() {
