@@ -39,6 +39,8 @@ void TWatchForm::FormCreate() {
     for (int c = 0; c < WATCH_COLUMNS; ++c)
         titles << QString::fromUtf8(TWatchModel::ColumnTitle(c));
     FWatchList->setHorizontalHeaderLabels(titles);
+    for (int c = 0; c < WATCH_COLUMNS; ++c) // the long last title may not fit its column
+        FWatchList->horizontalHeaderItem(c)->setToolTip(titles[c]);
     const int widths[WATCH_COLUMNS] = {104, 104, 104, 105};
     for (int c = 0; c < WATCH_COLUMNS; ++c)
         FWatchList->setColumnWidth(c, widths[c]);
