@@ -2,6 +2,7 @@
 // with inputs written from outside before chosen cycles and variables printed or traced.
 #include "Commands.h"
 #include "Sources.h"
+#include "VisRun.h"
 
 #include "Compiler/CompileDriver.h"
 #include "Compiler/Literals.h"
@@ -31,6 +32,9 @@ const char* const kRunUsage =
     "  --stats             cycles, instructions, wall time and rate on stderr\n"
     "  --vcd FILE          write the logic analyzer recording (BOOL signals, newest 500 steps) as VCD\n"
     "  --csv FILE          the same as CSV\n"
+    "  --vis FILE.sdf      couple a visualization: its functions and timers run on the virtual clock\n"
+    "  --click OBJECT@K    with --vis: mouse down on the animated picture OBJECT before cycle K, up\n"
+    "                      after it (repeatable)\n"
     "  --stdlib FILE       standard function block library\n";
 
 struct UsageError {
@@ -259,6 +263,7 @@ int RunCommand(const std::vector<std::string>& argsIn) {
     std::vector<Write> initial;
     std::map<uint64_t, std::vector<Write>> atCycle;
     std::vector<std::pair<std::string, TExportFormat>> recordings; // --vcd / --csv
+    TVisRunOptions visOptions;                                      // --vis / --click
     try {
         for (size_t i = 0; i < args.size(); ++i) {
             const std::string& a = args[i];
@@ -296,6 +301,11 @@ int RunCommand(const std::vector<std::string>& argsIn) {
             } else if (a == "--vcd" || a == "--csv") {
                 recordings.emplace_back(value("a file name"),
                                         a == "--vcd" ? TExportFormat::Vcd : TExportFormat::Csv);
+            } else if (a == "--vis") {
+                visOptions.File = value("a file name");
+            } else if (a == "--click") {
+                if (std::string e = visOptions.AddClick(value("OBJECT@K")); !e.empty())
+                    throw UsageError{e};
             } else if (a.size() > 1 && a[0] == '-') {
                 throw UsageError{"unknown option '" + a + "'"};
             } else {
@@ -304,6 +314,8 @@ int RunCommand(const std::vector<std::string>& argsIn) {
         }
         if (sources.empty())
             throw UsageError{"no SOURCES given"};
+        if (std::string e = visOptions.Check(); !e.empty())
+            throw UsageError{e};
     } catch (const UsageError& e) {
         std::fprintf(stderr, "korvo-cli run: %s\n%s", e.text.c_str(), kRunUsage);
         return 3;
@@ -355,6 +367,12 @@ int RunCommand(const std::vector<std::string>& argsIn) {
     };
     ag.Reset();
     ag.SetMode(MM_RUN);
+    TVisRun vis(ag);
+    if (!vis.Open(visOptions, error)) {
+        std::fprintf(stderr, "korvo-cli run: %s\n", error.c_str());
+        ag.RemoveConnector(&analyzer);
+        return 3;
+    }
 
     const auto started = std::chrono::steady_clock::now();
     uint64_t done = 0;
@@ -365,6 +383,7 @@ int RunCommand(const std::vector<std::string>& argsIn) {
             for (const auto& w : it->second)
                 ApplyWrite(ag, w);
         const uint64_t errorsBefore = ag.RuntimeErrors;
+        vis.BeforeCycle(k);
         ag.Cycle();
         if (ag.RuntimeErrors != errorsBefore) {
             const auto& e = ag.LastRuntimeError();
@@ -387,6 +406,7 @@ int RunCommand(const std::vector<std::string>& argsIn) {
             return 2;
         }
         ++done;
+        vis.AfterCycle(k);
         clock.Advance(uint32_t(tick));
         if (!traces.empty()) {
             std::string line = "cycle " + std::to_string(k) + ":";
