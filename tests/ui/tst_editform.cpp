@@ -190,6 +190,19 @@ private Q_SLOTS:
         QCOMPARE(view->CurrentTab(), 2);
     }
 
+    void bookmarkKeysSetAndFind() {
+        view->ShowFile(0);
+        ed()->setCursorPosition(120, 0);
+        QTest::keyClick(ed(), Qt::Key_Exclam, Qt::ControlModifier | Qt::ShiftModifier); // Ctrl+Shift+1
+        QVERIFY(ed()->markersAtLine(120) & (1 << 1));
+        ed()->setCursorPosition(3, 0);
+        QTest::keyClick(ed(), Qt::Key_1, Qt::ControlModifier);
+        int line, index;
+        ed()->getCursorPosition(&line, &index);
+        QCOMPARE(line, 120);
+        QCOMPARE(edits, 0);
+    }
+
     void undoAndPasteAreEdits() {
         view->ShowFile(1);
         ed()->setCursorPosition(0, 0);

@@ -4,7 +4,6 @@
 #include "UiTestSupport.h"
 
 #include "Watch/WatchForm.h"
-#include "errorlog/errorlog.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -520,25 +519,13 @@ private Q_SLOTS:
         QVERIFY(ide.Main->ToolProgStart()->isCheckable());
     }
 
-    void visualizationMenusListTheDataFolder() {
-        SetExecutableDir(std::string(KORVO_BIN_DIR) + "/");
-        TIde ide;
-        SetExecutableDir("");
-        const QDir data(QStringLiteral(KORVO_BIN_DIR "/DATA"));
-        const QStringList sdf =
-            data.entryList({QStringLiteral("*.sdf")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
-        QCOMPARE(ide.Main->SimFiles.size(), sdf.size());
-        QCOMPARE(ide.Main->SimPopupMenu()->actions().size(), sdf.size());
-        QCOMPARE(ide.Main->MenuExecuteProcesses()->actions().size(), sdf.size());
-        QVERIFY(ide.Prompts.Messages.empty());
-        if (sdf.isEmpty())
-            return;
-        QCOMPARE(QFileInfo(ide.Main->SimFiles[0]).fileName(), sdf[0]);
-        QVERIFY(!ide.Main->SimPopupMenu()->actions()[0]->text().isEmpty());
-        QString opened;
-        ide.Main->OpenSAG = [&](const QString& f) { opened = f; };
-        ide.Main->MenuExecuteProcesses()->actions().last()->trigger();
-        QCOMPARE(opened, ide.Main->SimFiles.last());
+    void missingStandardLibraryIsReportedAndTheIdeGoesOn() {
+        TScriptedPrompts prompts;
+        auto main = CreateMainWindows({}, &prompts, scratch.Path("no/standard.il").toStdString(), false);
+        QVERIFY(!prompts.Messages.empty());
+        main->ToolProgStepOverClick(); // compiles without a library: a message, no crash
+        QVERIFY(main->SoftAG().FMode != MM_RUN);
+        main.reset();
     }
 
     void logicAnalyzerActionShowsItsPanel() {

@@ -3,8 +3,6 @@
 #include "Main/CompileBridge.h"
 #include "Main/ProjectServices.h"
 #include "Main/QtPrompts.h"
-#include "SimForm/PictureLibrary.h"
-#include "SimForm/Simulator.h"
 #include "UEditor/EditForm.h"
 
 #include <Qsci/qsciscintilla.h>
@@ -95,50 +93,10 @@ void TMainForm::FormCreate() {
     FSoftAG->SetErrorReporter(this);
     FSoftAG->Data->ProjectDesc = &FProjects->Project();
 
-    FillVisualizationMenus();
-
     FRunTimer.setObjectName(QStringLiteral("RunTimer"));
     FRunTimer.setInterval(5);
     FRunTimer.setTimerType(Qt::PreciseTimer);
     connect(&FRunTimer, &QTimer::timeout, this, &TMainForm::RunTimerTimer);
-}
-
-namespace {
-// Messages of the title scan go to the main window's message boxes.
-class TMenuScanHost final : public IVisHost {
-public:
-    explicit TMenuScanHost(IProjectPrompts& prompts) : FPrompts(prompts) {}
-    void ShowMessage(const std::string& Text) override { FPrompts.ShowMessage(Text); }
-    void Beep() override { QApplication::beep(); }
-    uint32_t GetTickCount() override { return SystemTickSource().TickCount(); }
-
-private:
-    IProjectPrompts& FPrompts;
-};
-} // namespace
-
-void TMainForm::FillVisualizationMenus() {
-    SimFiles.clear();
-    const std::string dataDir = FindVisDataDir();
-    if (dataDir.empty())
-        return;
-    TMenuScanHost host(*FPrompts);
-    const std::vector<std::string> files = CollectSimFiles(dataDir);
-    for (size_t i = 0; i < files.size(); ++i) {
-        SimFiles << QString::fromStdString(files[i]);
-        const QString title = QString::fromStdString(ReadSDFTitle(files[i], &host));
-        const int index = static_cast<int>(i);
-        for (QMenu* menu : {FSimPopupMenu, FMenuExecuteProcesses}) {
-            QAction* a = menu->addAction(title);
-            a->setData(index);
-            connect(a, &QAction::triggered, this, [this, index] { OnSimItemClick(index); });
-        }
-    }
-}
-
-void TMainForm::OnSimItemClick(int index) {
-    if (index >= 0 && index < SimFiles.size() && OpenSAG)
-        OpenSAG(SimFiles[index]);
 }
 
 void TMainForm::CreateLayout() {

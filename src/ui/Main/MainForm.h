@@ -72,13 +72,9 @@ public:
     void SetWatchForm(QWidget* w) { FWatchForm = w; }
     void SetStatisticsForm(QWidget* w) { FStatisticsForm = w; }
     void SetAboutBox(QWidget* w) { FAboutbox = w; }
-    // Redraw of the logic analyzer, the reset of every open visualization, and the opening of a
-    // visualization description file (the "Visualization" menus call it with a SimFiles entry).
+    // Redraw of the logic analyzer, and the reset of every open visualization.
     std::function<void()> LAUpdateDisplay;
     std::function<void()> ResetVisualizations;
-    std::function<void(const QString&)> OpenSAG;
-    // Opens SimFiles[index] through OpenSAG (the menu entries' click handler).
-    void OnSimItemClick(int index);
 
     // Controls, for the tool bar layout and tests.
     QToolBar* ToolBar1() const { return FToolBar1; }
@@ -122,7 +118,6 @@ protected:
 
 private:
     void FormCreate();
-    void FillVisualizationMenus();
     void CreateLayout();
     void CreateActions();
     void CreateMenus();
