@@ -5,6 +5,7 @@
 #include "Main/QtPrompts.h"
 #include "UEditor/EditForm.h"
 
+#include <Qsci/qsciprinter.h>
 #include <Qsci/qsciscintilla.h>
 
 #include <QAction>
@@ -14,6 +15,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrintDialog>
 #include <QScreen>
 #include <QSplitter>
 #include <QStyle>
@@ -201,9 +203,9 @@ void TMainForm::CreateActions() {
                        ToolIcon("document-save-as", QStyle::SP_DriveFDIcon), [pm] { pm->OnSaveFile(); });
     FacSaveFileAs =
         make(QStringLiteral("Save File &As..."), QString(), QIcon(), [pm] { pm->OnSaveFileAs(); });
-    FacPrintFile = make(QStringLiteral("&Print File..."), QStringLiteral("Print file"),
-                        ToolIcon("document-print", QStyle::SP_FileDialogDetailedView), [] {});
-    FacPrintFile->setEnabled(false); // there is no printing
+    FacPrintFile =
+        make(QStringLiteral("&Print File..."), QStringLiteral("Print file"),
+             ToolIcon("document-print", QStyle::SP_FileDialogDetailedView), [this] { OnPrintFile(); });
     FacExit = make(QStringLiteral("E&xit"), QString(),
                    ToolIcon("application-exit", QStyle::SP_DialogCloseButton), [this] { close(); });
 
@@ -363,6 +365,18 @@ void TMainForm::RestoreDesktop(const QStringList& args) {
     for (const QString& s : args)
         a.push_back(s.toStdString());
     FProjects->RestoreDesktop(a);
+}
+
+void TMainForm::OnPrintFile() {
+    if (!FEditForm || FEditForm->CurrentTab() < 0)
+        return;
+    QsciPrinter printer;
+    printer.setDocName(FEditForm->SelPOU()->tabText(FEditForm->CurrentTab()));
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Print file"));
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    if (dialog.exec() == QDialog::Accepted)
+        printer.printRange(FEditForm->Editor());
 }
 
 void TMainForm::ToolBarPanelResize() {

@@ -100,6 +100,8 @@ public Q_SLOTS:
     void RunTimerTimer();
     void ToolBarPanelResize();
     void OnMenuEdit();
+    // Prints the current file through the print dialog (nothing without a current tab).
+    void OnPrintFile();
 
 public:
     // ISoftAGConnector
