@@ -588,6 +588,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         FSoftAG->RemoveConnector(this);
         FClosed = true;
     }
+    // Floating child windows (watch, performance) close with the main window.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (w->isWindow() && w->isVisible())
+            w->hide();
     event->accept();
 }
 
