@@ -3,6 +3,7 @@
 #include "UEditor/EditForm.h"
 #include "UEditor/ILHighlighter.h"
 
+#include <Qsci/qscicommandset.h>
 #include <Qsci/qsciscintilla.h>
 
 #include <QTest>
@@ -201,6 +202,10 @@ private Q_SLOTS:
         ed()->getCursorPosition(&line, &index);
         QCOMPARE(line, 120);
         QCOMPARE(edits, 0);
+    }
+
+    void ctrlDelIsLeftToTheEditMenu() {
+        QCOMPARE(ed()->standardCommands()->boundTo(int(Qt::ControlModifier) | int(Qt::Key_Delete)), nullptr);
     }
 
     void undoAndPasteAreEdits() {
