@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (fuzz/, clang with ASan+UBSan) and runs each for SECONDS seconds
 # (default 60), one after the other, on a scratch copy of its seed corpus. Prints executions
-# and findings per target; exits 1 when a target found something (the crashing inputs are
-# kept in build-fuzz/findings/<target>/).
+# and findings per target; exits 1 when a target found something (the crashing inputs of the
+# last run are kept in build-fuzz/findings/<target>/, the grown corpus in build-fuzz/corpus/).
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,6 +23,7 @@ summary=()
 for t in "${targets[@]}"; do
   corpus="$build/corpus/$t"
   findings="$build/findings/$t"
+  rm -rf "$findings"
   mkdir -p "$corpus" "$findings"
   cp -n fuzz/corpus/"$t"/* "$corpus"/ 2>/dev/null || true
   log="$build/fuzz_$t.log"

@@ -10,6 +10,7 @@ packages=(
   libsimpleini-dev libstb-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick
+  clang libclang-rt-14-dev
   locales
 )
 

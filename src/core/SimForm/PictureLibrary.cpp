@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <tuple>
 
 namespace korvo {
@@ -152,8 +153,29 @@ TPicStrip TPictureLibrary::CutStrip(const TVisImage& Bitmap, int32_t FrameCount,
 }
 
 bool TPictureLibrary::LoadBitmapFile(const std::string& FileName, TVisImage& Out) {
+    // Decoded from memory: a header claiming more pixels than the file holds then reads zeros
+    // quickly instead of one failing getc per byte. The size is checked before decoding.
+    std::string bytes;
+    {
+        std::ifstream f(FileName, std::ios::binary);
+        if (!f)
+            return false;
+        f.seekg(0, std::ios::end);
+        const std::streamoff len = f.tellg();
+        if (len <= 0 || len > MaxBitmapFileBytes)
+            return false;
+        bytes.resize(static_cast<size_t>(len));
+        f.seekg(0);
+        if (!f.read(bytes.data(), len))
+            return false;
+    }
+    const auto* buf = reinterpret_cast<const stbi_uc*>(bytes.data());
+    const int len = static_cast<int>(bytes.size());
     int w = 0, h = 0, n = 0;
-    unsigned char* data = stbi_load(FileName.c_str(), &w, &h, &n, 3);
+    if (!stbi_info_from_memory(buf, len, &w, &h, &n) || w <= 0 || h <= 0 || w > MaxBitmapSide ||
+        h > MaxBitmapSide || int64_t(w) * h > MaxBitmapPixels)
+        return false;
+    unsigned char* data = stbi_load_from_memory(buf, len, &w, &h, &n, 3);
     if (!data)
         return false;
     if (w <= 0 || h <= 0) {

@@ -39,6 +39,10 @@ class TPictureLibrary {
 public:
     static constexpr uint32_t DefaultTransparent = 0xC0C0C0; // silver
     static constexpr int HelpContextLoadError = 3001;
+    // Largest picture files read: bigger ones are not readable bitmaps.
+    static constexpr int32_t MaxBitmapSide = 16384;
+    static constexpr int64_t MaxBitmapPixels = 16 * 1024 * 1024;
+    static constexpr int64_t MaxBitmapFileBytes = 256 * 1024 * 1024;
     static const char* const LoadErrorText;
 
     // Reads section ALIASES of pictures.inf in DataDir (with or without trailing separator).
