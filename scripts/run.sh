@@ -11,8 +11,9 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
 
 example=examples/traffic_light/traffic_light.plp
+# In the IDE: pick "Visualization > Traffic light crossing" and press Run.
 if [ -x build/bin/korvo ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  exec build/bin/korvo "$example"
+  exec build/bin/korvo examples/crossing/crossing.plp
 fi
 [ -x build/bin/korvo ] && echo "No display found: running the example headless with korvo-cli." >&2
 # 12 s of plant time: the pedestrian presses the button at 0.5 s; after that the walkers get green.
