@@ -72,6 +72,59 @@ inline void AddProjectFiles(TProjectDesc& project, const std::vector<std::string
     }
 }
 
+// Deep copy of a project record (the POU, variable, label and type records it owns).
+inline void CloneProject(const TProjectDesc& from, TProjectDesc& to) {
+    to.FileType = from.FileType;
+    to.FileName = from.FileName;
+    to.FNameValid = from.FNameValid;
+    to.MainPOU = from.MainPOU;
+    to.MainPOUStartLine = from.MainPOUStartLine;
+    to.MainPOUEndLine = from.MainPOUEndLine;
+    to.Identifiers = from.Identifiers;
+    to.Modified = from.Modified;
+    to.POUList.clear();
+    for (const auto& p : from.POUList) {
+        auto q = std::make_unique<TPOUDesc>();
+        q->FileName = p->FileName;
+        q->FNameValid = p->FNameValid;
+        q->POUText = p->POUText;
+        q->POUName = p->POUName;
+        q->Modified = p->Modified;
+        q->Compiled = p->Compiled;
+        q->FBCompiled = p->FBCompiled;
+        for (const auto& v : p->VarList)
+            q->VarList.push_back(std::make_unique<TVarDesc>(*v));
+        q->VarGroups = p->VarGroups;
+        for (const auto& l : p->Labels)
+            q->Labels.push_back(std::make_unique<TLabelDesc>(*l));
+        q->CodeSize = p->CodeSize;
+        q->Code = p->Code;
+        q->CmdCount = p->CmdCount;
+        q->LocalMemSize = p->LocalMemSize;
+        q->ConstMemSize = p->ConstMemSize;
+        q->ConstMem = p->ConstMem;
+        q->Identifiers = p->Identifiers;
+        q->POUType = p->POUType;
+        q->ReturnAdr = p->ReturnAdr;
+        q->ReturnType = p->ReturnType;
+        q->CRLF = p->CRLF;
+        to.POUList.push_back(std::move(q));
+    }
+    to.TypeList.clear();
+    for (const auto& t : from.TypeList)
+        to.TypeList.push_back(std::make_unique<TTypeDesc>(*t));
+}
+
+// The standard library compiled once; each input starts from a copy.
+inline const TProjectDesc& CompiledStandardLibrary() {
+    static const TProjectDesc* lib = [] {
+        auto* p = new TProjectDesc;
+        CompileStandardIL(*p, StandardLines());
+        return p;
+    }();
+    return *lib;
+}
+
 // Builds a project from an input and compiles it. mode bit 0: the standard library first;
 // bit 1: the first file is compiled as the standard library instead. True when the whole
 // project compiled.
@@ -83,7 +136,7 @@ inline bool CompileInput(TProjectDesc& project, uint8_t mode, std::string_view t
             CompileStandardIL(project, SplitLines(files[0]));
             first = 1;
         } else if (mode & 1) {
-            CompileStandardIL(project, StandardLines());
+            CloneProject(CompiledStandardLibrary(), project);
         }
     } catch (const ECompileError&) {
         return false;
