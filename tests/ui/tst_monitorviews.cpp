@@ -84,7 +84,7 @@ private slots:
         QCOMPARE(ide->Main->findChild<ui::TLAForm*>(), nullptr);
         QCOMPARE(ide->Main->findChild<ui::TStatisticsForm*>(), nullptr);
         QCOMPARE(ide->PLC().ConnectorCount(), connectors - 2); // watch window and analyzer
-        ide->Main->ToolProgStepOverClick();               // no view left to notify
+        ide->Main->ToolProgStepOverClick();                    // no view left to notify
         views = {};
     }
 
