@@ -53,15 +53,18 @@ std::string JoinLines(const std::vector<std::string>& lines, TLineEnd lineEnd) {
 
 bool ReadFileBytes(const std::string& path, std::string& content, std::string& error) {
     content.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking open: a FIFO named in a project must not wait for a writer. Only regular
+    // files are read; a device such as /dev/zero would never end.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         error = std::strerror(errno);
         return false;
     }
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const bool dir = S_ISDIR(st.st_mode);
         ::close(fd);
-        error = std::strerror(EISDIR);
+        error = dir ? std::strerror(EISDIR) : "Not a regular file";
         return false;
     }
     char buf[65536];
