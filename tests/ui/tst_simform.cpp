@@ -164,6 +164,43 @@ private Q_SLOTS:
         QVERIFY(ide.Prompts.Messages.empty());
     }
 
+    void runTimeMessagesWhileRunningWaitForTheEventLoop() {
+        TScratch scratch;
+        QFile il(QStringLiteral(KORVO_SOURCE_DIR "/examples/crossing/crossing.il"));
+        QVERIFY(il.open(QIODevice::ReadOnly));
+        const QString path = scratch.Write(QStringLiteral("crossing.il"), il.readAll());
+        // Every input change runs a function whose false IF finds no ENDIF.
+        const QString sdf =
+            scratch.Write(QStringLiteral("broken.sdf"), "OBJECT WINDOW W\r\n"
+                                                        "POSITION = 0,0,40,30\r\n"
+                                                        "END_OBJECT\r\n"
+                                                        "FUNCTION VOID CPU.onInputChange()\r\n"
+                                                        "IF #0\r\n"
+                                                        "SET %QX1.0 = #1\r\n"
+                                                        "END_FUNCTION\r\n");
+        TIde ide(QStringList{path});
+        TSimForm* s = OpenSAG(*ide.Main, sdf);
+        QVERIFY(s);
+        QCOMPARE(s->Caption(), QStringLiteral("broken.sdf"));
+        // Stopped: the box comes at once.
+        ide.PLC().SetMemory_IQBuf(3, 1);
+        QCOMPARE(ide.Prompts.Messages.size(), size_t(1));
+        QCOMPARE(ide.Prompts.Messages[0], std::string("SDL-error: IF without an ENDIF"));
+        ide.Main->ToolProgStart()->click();
+        QCOMPARE(ide.PLC().FMode, MM_RUN);
+        ide.PLC().SetMemory_IQBuf(3, 2);
+        ide.PLC().SetMemory_IQBuf(3, 3);
+        QCOMPARE(ide.Prompts.Messages.size(), size_t(1)); // not inside the writes
+        QTRY_VERIFY(ide.Prompts.Messages.size() >= 2);
+        ide.Main->ToolProgStart()->click();
+        QCoreApplication::processEvents();
+        for (const std::string& m : ide.Prompts.Messages)
+            QCOMPARE(m, std::string("SDL-error: IF without an ENDIF"));
+        const size_t shown = ide.Prompts.Messages.size();
+        ide.PLC().SetMemory_IQBuf(3, 4); // stopped again: at once
+        QCOMPARE(ide.Prompts.Messages.size(), shown + 1);
+    }
+
     void dragSnapsToTheOtherWindowsEdges() {
         TIde ide;
         ide.Main->resize(1400, 1000);

@@ -3,6 +3,8 @@
 #include "Main/MainForm.h"
 #include "Main/ProjectInterfaces.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -13,6 +15,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -182,7 +185,23 @@ void TSimForm::Reset() {
 }
 
 void TSimForm::ShowMessage(const std::string& Text) {
-    FPrompts.ShowMessage(Text);
+    if (FSoftAG.FMode != MM_RUN) {
+        FPrompts.ShowMessage(Text);
+        return;
+    }
+    // Running: a modal box here would let the run timer cycle the soft PLC inside the cycle
+    // (or the function) that is reporting. Shown once control is back in the event loop; the
+    // same text waiting already is not queued twice.
+    if (std::find(FPendingMessages.begin(), FPendingMessages.end(), Text) != FPendingMessages.end())
+        return;
+    FPendingMessages.push_back(Text);
+    if (FPendingMessages.size() == 1)
+        QTimer::singleShot(0, this, [this] {
+            const std::vector<std::string> messages = std::move(FPendingMessages);
+            FPendingMessages.clear();
+            for (const std::string& m : messages)
+                FPrompts.ShowMessage(m);
+        });
 }
 
 void TSimForm::Beep() {

@@ -8,6 +8,8 @@
 #include <QWidget>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class QLabel;
 class QToolButton;
@@ -80,6 +82,7 @@ private:
     QToolButton* FCloseButton = nullptr;
     QWidget* FPaintBoxPanel = nullptr;
     QWidget* FPaintBox = nullptr;
+    std::vector<std::string> FPendingMessages; // run-time messages while the soft PLC runs
 };
 
 // Fills the main window's visualization menus (SimFiles, the "Visualization" pop-up and
