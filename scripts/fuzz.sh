@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (fuzz/, clang with ASan+UBSan) and runs each for SECONDS seconds
-# (default 60), one after the other, on a scratch copy of its seed corpus. Prints executions
+# (default 60), one after the other, on its working corpus build-fuzz/corpus/<target>/, started
+# from the committed seeds in fuzz/corpus/<target>/. Prints executions
 # and findings per target; exits 1 when a target found something (the crashing inputs of the
 # last run are kept in build-fuzz/findings/<target>/, the grown corpus in build-fuzz/corpus/).
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
