@@ -220,6 +220,7 @@ void TSoftAG::RunLine() {
 // What repeated Clock does in run mode during the program phase, without the per-Clock call:
 // one count (and statistics check) and one NotifyStep per source line.
 bool TSoftAG::RunProgram() {
+    FBreakHit = false;
     try {
         while (FMode == MM_RUN && Data->Cycle == PROG) {
             ++CmdCounter;
@@ -230,6 +231,10 @@ bool TSoftAG::RunProgram() {
                 LastCmdStatTime = now;
             }
             RunLineInline();
+            if (FBreakpoints && AtBreakpoint()) [[unlikely]] {
+                FBreakHit = true;
+                SetMode(MM_STEP);
+            }
             if (!FConnectors.empty())
                 DeliverStep(PROG);
         }
@@ -516,7 +521,7 @@ bool TSoftAG::RunProgram() {
         }
         if (n > 0) {
             const int32_t addr = OperandAddress(cmd, n);
-            if (addr >= NUME + NUMA && FConnectors.empty()) {
+            if (addr >= NUME + NUMA && FConnectors.empty() && !FForceActive) {
                 // Nothing to mirror into the buffers and nobody to notify: one little-endian write.
                 for (int32_t i = 0; i < n; ++i)
                     D.DMemory[size_t(addr + i)] = uint8_t(value >> (8 * i));

@@ -48,6 +48,7 @@ void TSoftAG::ReportRuntimeError(const ERuntimeError& e) {
 
 bool TSoftAG::Clock() {
     const TCycle was = Data->Cycle;
+    FBreakHit = false;
     switch (FMode) {
     case MM_OFF:
         return true;
@@ -81,6 +82,10 @@ bool TSoftAG::Clock() {
         ok = false;
         ReportRuntimeError(e);
     }
+    if (FBreakpoints && ok && FMode != MM_OFF && AtBreakpoint()) {
+        FBreakHit = true;
+        SetMode(MM_STEP);
+    }
     if (!FConnectors.empty())
         DeliverStep(was);
     return ok;
@@ -91,9 +96,9 @@ void TSoftAG::Cycle() {
         return;
     do {
         if (FMode == MM_RUN && Data->Cycle == PROG) {
-            if (!RunProgram())
+            if (!RunProgram() || FBreakHit)
                 return;
-        } else if (!Clock()) {
+        } else if (!Clock() || FBreakHit) {
             return;
         }
     } while (FMode != MM_OFF && Data->Cycle != DATAREAD);
@@ -104,7 +109,7 @@ void TSoftAG::StepOver() {
         return;
     const uint16_t level = RunningPOUNum;
     do {
-        if (!Clock())
+        if (!Clock() || FBreakHit)
             return;
     } while (FMode != MM_OFF && RunningPOUNum > level);
 }
@@ -118,7 +123,7 @@ void TSoftAG::StepOut() {
     }
     const uint16_t level = RunningPOUNum;
     do {
-        if (!Clock())
+        if (!Clock() || FBreakHit)
             return;
     } while (FMode != MM_OFF && RunningPOUNum >= level);
 }

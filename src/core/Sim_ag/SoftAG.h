@@ -15,6 +15,8 @@
 
 namespace korvo {
 
+class TBreakpoints;
+
 constexpr int MAX_CALLED_POU_COUNT = 10;  // call levels 1..10
 constexpr int MAX_MEMBASES = 10;          // memory frames 0..10
 constexpr int32_t DMEMSIZE = 2001;        // data memory bytes 0..2000
@@ -161,6 +163,33 @@ public:
     void Reset();
     void ResetAll();
 
+    // Breakpoints (not owned; null: none). Run mode, Cycle, Step Over and Step Out halt in step
+    // mode before the first instruction of a breakpoint line. Costs one test per source line.
+    void SetBreakpoints(const TBreakpoints* bp);
+    const TBreakpoints* Breakpoints() const { return FBreakpoints; }
+    // The last Clock (or run-mode program phase) halted at a breakpoint.
+    bool BreakHit() const { return FBreakHit; }
+
+    // Forcing. A forced byte or bit holds its value in the data memory (and, for the process
+    // images, in the input or output buffer): the program and every observer read it, program
+    // and outside writes leave it. Reset releases all forces.
+    struct TForce {
+        int32_t Adr = 0;      // absolute byte in the data memory
+        uint8_t Bit = 0;      // BOOL only
+        int32_t DataType = 0; // elementary type reference
+        int64_t Value = 0;
+    };
+    // Empty on success, else the reason (unsupported type, address outside the memory).
+    std::string Force(int32_t Adr, uint8_t Bit, int32_t DataType, int64_t Value);
+    bool ReleaseForce(int32_t Adr, uint8_t Bit, int32_t DataType);
+    void ReleaseAllForces();
+    // Exactly this target is forced (as given to Force).
+    const TForce* FindForce(int32_t Adr, uint8_t Bit, int32_t DataType) const;
+    // Some bit of the bytes [Adr, Adr + bytes) is forced (row marking).
+    bool IsForcedRange(int32_t Adr, int32_t bytes) const;
+    const std::vector<TForce>& Forces() const { return FForceList; }
+    bool AnyForced() const { return FForceActive; }
+
     // Run control. Clock returns false when it caught (and reported) a runtime error.
     bool Clock();
     void Cycle();
@@ -198,7 +227,15 @@ private:
     void DeliverStep(TCycle was);
     void EndDelivery();
 
+    uint8_t ForcedByte(int32_t Index, uint8_t AValue) const {
+        const uint8_t m = FForceMask[size_t(Index)];
+        return uint8_t((AValue & ~m) | (FForceValue[size_t(Index)] & m));
+    }
+    void RebuildForces();
+
     void StoreByte(int32_t Index, uint8_t AValue) {
+        if (FForceActive) [[unlikely]]
+            AValue = ForcedByte(Index, AValue);
         Data->DMemory[size_t(Index)] = AValue;
         if (Index < NUME + NUMA) {
             if (Index < NUME) {
@@ -220,6 +257,8 @@ private:
         const uint32_t ip = Data->IP[Data->IPNum];
         return L.Code[ip < L.Count ? ip : L.Count - 1].SourceLine;
     }
+    bool AtBreakpoint();
+    void RebuildBreakMap();
     void StartCycle();
     void RunLine();
     void RunLineInline();
@@ -242,6 +281,14 @@ private:
     std::array<int32_t, MAX_MEMBASES + 1> FFrameTop{}; // highest frame end among frames 0..k
     uint64_t FCycleCmds = 0;
     TRuntimeErrorInfo FLastError;
+    const TBreakpoints* FBreakpoints = nullptr;
+    bool FBreakHit = false;
+    uint32_t FBreakRevision = 0;
+    bool FBreakMapValid = false;
+    std::vector<std::vector<uint8_t>> FBreakMap; // per POU index, per source line: 1 = breakpoint
+    bool FForceActive = false;
+    std::vector<TForce> FForceList;
+    std::vector<uint8_t> FForceMask, FForceValue; // DMEMSIZE each while something is forced
 };
 
 } // namespace korvo

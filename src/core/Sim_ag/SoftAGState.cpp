@@ -73,6 +73,8 @@ void TSoftAG::SetMemory(int32_t Index, uint8_t AValue) {
 void TSoftAG::SetMemory_IQBuf(int32_t Index, uint8_t AValue) {
     CheckIndex(Index);
     TSoftAGData& D = *Data;
+    if (FForceActive)
+        AValue = ForcedByte(Index, AValue);
     if (Index < NUME) {
         if (D.IBuf[size_t(Index)] == AValue)
             return;
@@ -159,6 +161,10 @@ void TSoftAG::SetMode(TMode AValue) {
 
 void TSoftAG::Reset() {
     SetMode(MM_OFF);
+    FForceList.clear();
+    RebuildForces();
+    FBreakMapValid = false;
+    FBreakHit = false;
     TSoftAGData& D = *Data;
     D.Cycle = DATAREAD;
     if (D.IPNum <= MAX_CALLED_POU_COUNT)
