@@ -263,7 +263,7 @@ int RunCommand(const std::vector<std::string>& argsIn) {
     std::vector<Write> initial;
     std::map<uint64_t, std::vector<Write>> atCycle;
     std::vector<std::pair<std::string, TExportFormat>> recordings; // --vcd / --csv
-    TVisRunOptions visOptions;                                      // --vis / --click
+    TVisRunOptions visOptions;                                     // --vis / --click
     try {
         for (size_t i = 0; i < args.size(); ++i) {
             const std::string& a = args[i];
