@@ -117,6 +117,9 @@ std::string TSoftAG::Force(int32_t Adr, uint8_t Bit, int32_t DataType, int64_t V
         return "Address outside the data memory";
     if (DataType == TR_BOOL ? (Value != 0 && Value != 1) : (n < 8 && !CheckRange(Value, -DataType - 1)))
         return "Value out of range of type " + typeName;
+    for (int32_t i = Adr; i < Adr + n && i < NUME; ++i)
+        if (!FForceActive || !FForceMask[size_t(i)])
+            FOutsideIn[size_t(i)] = Data->IBuf[size_t(i)];
     auto it = std::find_if(FForceList.begin(), FForceList.end(),
                            [&](const TForce& f) { return SameTarget(f, Adr, Bit, DataType); });
     const TForce entry{Adr, DataType == TR_BOOL ? Bit : uint8_t(0), DataType, Value};
@@ -144,17 +147,37 @@ bool TSoftAG::ReleaseForce(int32_t Adr, uint8_t Bit, int32_t DataType) {
     if (it == FForceList.end())
         return false;
     FForceList.erase(it);
+    const std::vector<uint8_t> oldMask = FForceMask;
     RebuildForces();
+    RestoreOutsideInputs(oldMask);
     SendNotifyMemChange(Adr, 0, 8, 0);
     return true;
 }
 
 void TSoftAG::ReleaseAllForces() {
-    const bool any = !FForceList.empty();
+    if (FForceList.empty())
+        return;
     FForceList.clear();
+    const std::vector<uint8_t> oldMask = FForceMask;
     RebuildForces();
-    if (any)
-        SendNotifyMemChange(0, 0, 8, 0);
+    RestoreOutsideInputs(oldMask);
+    SendNotifyMemChange(0, 0, 8, 0);
+}
+
+// Input bits no longer forced take the outside's value again (also the image when direct).
+void TSoftAG::RestoreOutsideInputs(const std::vector<uint8_t>& oldMask) {
+    if (oldMask.size() < size_t(NUME))
+        return;
+    TSoftAGData& D = *Data;
+    for (int32_t i = 0; i < NUME; ++i) {
+        const uint8_t newMask = FForceActive ? FForceMask[size_t(i)] : 0;
+        const uint8_t freed = uint8_t(oldMask[size_t(i)] & ~newMask);
+        if (!freed)
+            continue;
+        D.IBuf[size_t(i)] = uint8_t((D.IBuf[size_t(i)] & ~freed) | (FOutsideIn[size_t(i)] & freed));
+        if (D.IDirect[size_t(i)])
+            D.DMemory[size_t(i)] = D.IBuf[size_t(i)];
+    }
 }
 
 const TSoftAG::TForce* TSoftAG::FindForce(int32_t Adr, uint8_t Bit, int32_t DataType) const {

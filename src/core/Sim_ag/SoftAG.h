@@ -289,6 +289,8 @@ private:
     bool FForceActive = false;
     std::vector<TForce> FForceList;
     std::vector<uint8_t> FForceMask, FForceValue; // DMEMSIZE each while something is forced
+    std::array<uint8_t, NUME> FOutsideIn{};       // forced input bytes: what the outside last wrote
+    void RestoreOutsideInputs(const std::vector<uint8_t>& oldMask);
 };
 
 } // namespace korvo

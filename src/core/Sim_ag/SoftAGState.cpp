@@ -73,8 +73,11 @@ void TSoftAG::SetMemory(int32_t Index, uint8_t AValue) {
 void TSoftAG::SetMemory_IQBuf(int32_t Index, uint8_t AValue) {
     CheckIndex(Index);
     TSoftAGData& D = *Data;
-    if (FForceActive)
+    if (FForceActive) {
+        if (Index < NUME && FForceMask[size_t(Index)])
+            FOutsideIn[size_t(Index)] = AValue;
         AValue = ForcedByte(Index, AValue);
+    }
     if (Index < NUME) {
         if (D.IBuf[size_t(Index)] == AValue)
             return;
@@ -161,8 +164,7 @@ void TSoftAG::SetMode(TMode AValue) {
 
 void TSoftAG::Reset() {
     SetMode(MM_OFF);
-    FForceList.clear();
-    RebuildForces();
+    ReleaseAllForces();
     FBreakMapValid = false;
     FBreakHit = false;
     TSoftAGData& D = *Data;
