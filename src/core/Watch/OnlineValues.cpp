@@ -26,7 +26,7 @@ void TOnlineValues::NotifyModeChange() {
         Clear();
 }
 
-void TOnlineValues::Record(int32_t pou, int32_t line) {
+void TOnlineValues::Record(int32_t pou, int32_t line, const TCR& cr) {
     if (pou < 0 || line < 0)
         return;
     if (FValues.size() <= size_t(pou))
@@ -34,7 +34,6 @@ void TOnlineValues::Record(int32_t pou, int32_t line) {
     auto& lines = FValues[size_t(pou)];
     if (lines.size() <= size_t(line))
         lines.resize(size_t(line) + 1);
-    const TCR& cr = FSoftAG.Data->TopCR();
     TLineValue& v = lines[size_t(line)];
     if (v.Line < 0)
         ++FCount;
@@ -52,11 +51,34 @@ void TOnlineValues::NotifyStep(TCycle WasCycle) {
     const uint16_t level = ag.RunningPOUNum;
     if (WasCycle == PROG && level >= 1 && level <= MAX_CALLED_POU_COUNT) {
         if (level <= FLevel)
-            Record(FAt[level].POU, FAt[level].Line);
+            Record(FAt[level].POU, FAt[level].Line, ag.Data->TopCR());
     }
     FLevel = level;
+    FLive = level;
     if (ag.Data->Cycle == PROG && level >= 1 && level <= MAX_CALLED_POU_COUNT)
         FAt[level] = TPos{ag.GetSourcePOU(), ag.GetSourceLine()};
+}
+
+// A return records the callee's last line (the step stopped there before it ran): a function
+// block's CR level is popped by then but keeps its entry. A call forgets the new level's position,
+// so library blocks (never stopped in) record nothing.
+void TOnlineValues::NotifyPOUChange() {
+    const TSoftAG& ag = FSoftAG;
+    const uint16_t level = ag.RunningPOUNum;
+    if (level < FLive && FLive <= MAX_CALLED_POU_COUNT) {
+        const TPos p = FAt[FLive];
+        const TProjectDesc* P = ag.Data->ProjectDesc;
+        if (p.POU >= 0 && P && size_t(p.POU) < P->POUList.size() && P->POUList[size_t(p.POU)]) {
+            const TSoftAGData& D = *ag.Data;
+            const size_t popped = size_t(D.CRNum) + 1;
+            const bool fb = P->POUList[size_t(p.POU)]->POUType == PTFUNCTION_BLOCK;
+            Record(p.POU, p.Line, fb && popped < D.CR.size() && D.CR[popped] ? *D.CR[popped] : D.TopCR());
+        }
+        FAt[FLive] = TPos{};
+    } else if (level > FLive && level <= MAX_CALLED_POU_COUNT) {
+        FAt[level] = TPos{};
+    }
+    FLive = level;
 }
 
 std::vector<TOnlineValues::TLineValue> TOnlineValues::Lines(int32_t pou) const {

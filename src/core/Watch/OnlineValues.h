@@ -20,7 +20,7 @@ public:
     void NotifyModeChange() override;
     void NotifyMemChange(int32_t, int32_t, int32_t, int32_t) override {}
     void NotifyCRChange() override {}
-    void NotifyPOUChange() override {}
+    void NotifyPOUChange() override;
     void NotifyStep(TCycle WasCycle) override;
     void NotifyCycle() override {}
     void NotifyCodeChange() override { Clear(); }
@@ -37,7 +37,7 @@ public:
     void Clear();
 
 private:
-    void Record(int32_t pou, int32_t line);
+    void Record(int32_t pou, int32_t line, const TCR& cr);
 
     struct TPos {
         int32_t POU = -1;
@@ -48,6 +48,7 @@ private:
     size_t FCount = 0;
     std::array<TPos, MAX_CALLED_POU_COUNT + 1> FAt{}; // per call level: the position before the step
     uint16_t FLevel = 0;                              // call level before the step
+    uint16_t FLive = 0;                               // call level at the last POU change
 };
 
 } // namespace korvo
