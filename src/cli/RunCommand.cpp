@@ -2,6 +2,7 @@
 // with inputs written from outside before chosen cycles and variables printed or traced.
 #include "Commands.h"
 #include "Sources.h"
+#include "DebugOptions.h"
 #include "VisRun.h"
 
 #include "Compiler/CompileDriver.h"
@@ -35,6 +36,10 @@ const char* const kRunUsage =
     "  --vis FILE.sdf      couple a visualization: its functions and timers run on the virtual clock\n"
     "  --click OBJECT@K    with --vis: mouse down on the animated picture OBJECT before cycle K, up\n"
     "                      after it (repeatable)\n"
+    "  --break FILE:LINE   halt before the first instruction of that source line (from 1), print \"break at\n"
+    "                      FILE line L in cycle K\" and the --print values, exit 0 (repeatable)\n"
+    "  --force NAME=VALUE  before cycle 1, force a variable (as for --print) or %IX/%QX/%IB/%QB.. address:\n"
+    "                      program and outside writes leave it (repeatable)\n"
     "  --stdlib FILE       standard function block library\n";
 
 struct UsageError {
@@ -264,6 +269,7 @@ int RunCommand(const std::vector<std::string>& argsIn) {
     std::map<uint64_t, std::vector<Write>> atCycle;
     std::vector<std::pair<std::string, TExportFormat>> recordings; // --vcd / --csv
     TVisRunOptions visOptions;                                     // --vis / --click
+    TDebugOptions debugOptions;                                    // --break / --force
     try {
         for (size_t i = 0; i < args.size(); ++i) {
             const std::string& a = args[i];
@@ -305,6 +311,10 @@ int RunCommand(const std::vector<std::string>& argsIn) {
                 visOptions.File = value("a file name");
             } else if (a == "--click") {
                 if (std::string e = visOptions.AddClick(value("OBJECT@K")); !e.empty())
+                    throw UsageError{e};
+            } else if (a == "--break" || a == "--force") {
+                if (std::string e = debugOptions.Add(a, value(a == "--break" ? "FILE:LINE" : "NAME=VALUE"));
+                    !e.empty())
                     throw UsageError{e};
             } else if (a.size() > 1 && a[0] == '-') {
                 throw UsageError{"unknown option '" + a + "'"};
@@ -378,6 +388,11 @@ int RunCommand(const std::vector<std::string>& argsIn) {
     uint64_t done = 0;
     for (const auto& w : initial) // before cycle 1, also when no cycle runs
         ApplyWrite(ag, w);
+    if (std::string e = debugOptions.Apply(ag, project); !e.empty()) {
+        std::fprintf(stderr, "korvo-cli run: %s\n", e.c_str());
+        ag.RemoveConnector(&analyzer);
+        return 3;
+    }
     for (uint64_t k = 1; k <= cycles; ++k) {
         if (auto it = atCycle.find(k); it != atCycle.end())
             for (const auto& w : it->second)
@@ -404,6 +419,12 @@ int RunCommand(const std::vector<std::string>& argsIn) {
                          line + 1);
             writeRecordings();
             return 2;
+        }
+        if (debugOptions.ReportBreak(ag, project, k)) {
+            for (const auto& w : prints)
+                std::printf("%s = %s\n", w.name.c_str(), ValueOf(ag, w).c_str());
+            std::fflush(stdout);
+            return writeRecordings() ? 0 : 3;
         }
         ++done;
         vis.AfterCycle(k);
