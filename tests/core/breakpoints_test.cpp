@@ -3,11 +3,14 @@
 #include "debug_util.h"
 
 #include "Main/ProjectFile.h"
+#include "Main/ProjectManager.h"
 #include "Main/SafeFile.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+
+#include "ProjectFakes.h"
 
 using namespace korvo;
 using namespace korvo::test;
@@ -264,6 +267,31 @@ TEST(Breakpoints, ProjectFileSectionRoundTripAndOldReaders) {
     EXPECT_EQ(junk.Lines((dir / "x.il").string()), (std::vector<int32_t>{2, 4}));
     EXPECT_EQ(junk.Count(), 2u);
     std::filesystem::remove_all(dir);
+}
+
+TEST(Breakpoints, ProjectManagerSavesOpensRenamesAndClears) {
+    korvo::testkit::ScratchDir dir;
+    const std::string plp = dir / "p.plp";
+    std::string file;
+    {
+        korvo::testkit::ProjectRig rig;
+        rig.Manager.NewProject();
+        file = dir.Write("main.il",
+                         "PROGRAM MAIN\nVAR\n    X : INT\nEND_VAR\n    LD X\n    ST X\nEND_PROGRAM\n");
+        ASSERT_TRUE(rig.Manager.OpenFile(file));
+        rig.Manager.RemoveFile(0);
+        rig.Manager.Breakpoints().Set(file, 4);
+        ASSERT_TRUE(rig.Manager.SaveProjectAs(plp));
+    }
+    korvo::testkit::ProjectRig rig;
+    ASSERT_TRUE(rig.Manager.OpenProject(plp));
+    EXPECT_TRUE(rig.Manager.Breakpoints().Has(file, 4));
+    EXPECT_EQ(rig.Manager.Breakpoints().Count(), 1u);
+    const std::string renamed = dir / "renamed.il";
+    ASSERT_TRUE(rig.Manager.SaveFileAs(0, renamed));
+    EXPECT_TRUE(rig.Manager.Breakpoints().Has(renamed, 4));
+    rig.Manager.NewProject();
+    EXPECT_TRUE(rig.Manager.Breakpoints().Empty());
 }
 
 } // namespace

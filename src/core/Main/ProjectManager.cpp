@@ -181,6 +181,7 @@ void ProjectManager::NewProjectNamed(const std::string& AName, bool NameValid) {
     ClearView();
     FProject.FileType = TFileType::FTPLC;
     FProject.FileName = AName;
+    FBreakpoints.Clear();
     FProject.FNameValid = NameValid;
     FProject.MainPOU = -1;
     ReleasePOUs();
@@ -227,6 +228,8 @@ bool ProjectManager::OpenProject(const std::string& AFileName) {
             caseMismatch = true;
     }
     FProject.Modified = caseMismatch;
+    if (!LoadBreakpoints(AFileName, FBreakpoints, error))
+        FBreakpoints.Clear();
     if (FProject.MainPOU == -1)
         Message("ERROR: This Project has no Main-POU. It will not run correctly.");
     UpdProjectTitle();
@@ -257,7 +260,8 @@ bool ProjectManager::SaveProjectAs(const std::string& AFileName) {
         if (!pou->FileName.empty())
             files.push_back(pou->FileName);
     std::string error;
-    if (!WriteProjectFile(AFileName, files, error)) {
+    if (!WriteProjectFile(AFileName, files, error) ||
+        !WriteBreakpointsSection(AFileName, FBreakpoints, error)) {
         Message("Cannot save project file '" + AFileName + "': " + error);
         return false;
     }
@@ -397,6 +401,7 @@ bool ProjectManager::SaveFileAs(int FileNo, const std::string& AFileName) {
         return false;
     }
     if (pou->FileName != AFileName) {
+        FBreakpoints.RenameFile(pou->FileName, AFileName);
         pou->FileName = AFileName;
         FProject.Modified = true;
     }

@@ -5,6 +5,7 @@
 
 #include "Main/ProjectInterfaces.h"
 #include "PLCTypes/PLCTypes.h"
+#include "Sim_ag/Breakpoints.h"
 
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ public:
     void SetEditorView(IEditorView* view) { FView = view; }
 
     TProjectDesc& Project() { return FProject; }
+    // Breakpoints of the project's files: read with the project file, saved into it, cleared by
+    // a new project, renamed with a file.
+    TBreakpoints& Breakpoints() { return FBreakpoints; }
     const TProjectDesc& Project() const { return FProject; }
 
     // Number of standard library POUs at the head of the POU list: editor tab i shows POU
@@ -83,6 +87,7 @@ public:
     int UnnamedFiles = 1;
 
 private:
+    TBreakpoints FBreakpoints;
     int CurrentTab() const;
     int ResolveFileNo(int FileNo) const; // -1 -> current tab; -1 when no such tab
     void TakeEditorText(TPOUDesc& pou);

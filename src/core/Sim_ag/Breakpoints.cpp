@@ -268,6 +268,8 @@ bool WriteBreakpointsSection(const std::string& projectFile, const TBreakpoints&
         error = "Not an INI file";
         return false;
     }
+    if (bp.Empty() && !ini.GetSection(PLP_SECTION_BREAKPOINTS))
+        return true; // nothing to store, nothing to remove
     ini.Delete(PLP_SECTION_BREAKPOINTS, nullptr);
     int k = 0;
     for (const std::string& file : bp.Files()) {
