@@ -18,6 +18,7 @@ std::unique_ptr<TMainForm> CreateMainWindows(const QStringList& args, IProjectPr
     // They are children of the main window, which deletes them while its soft PLC still exists.
     if (monitoringViews)
         CreateMonitoringViews(*mainForm);
+    mainForm->EnableOnlineValues();
     mainForm->RestoreDesktop(args);
     return mainForm;
 }

@@ -61,6 +61,7 @@ TMainForm::TMainForm(IProjectPrompts* prompts, const std::string& libraryPath, Q
 
 TMainForm::~TMainForm() {
     FRunTimer.stop();
+
     if (FEditForm) {
         FEditForm->SetOnEdited({});
         FEditForm->SetProject(nullptr);
@@ -94,6 +95,7 @@ void TMainForm::FormCreate() {
     FSoftAG->AddConnector(this);
     FSoftAG->SetErrorReporter(this);
     FSoftAG->Data->ProjectDesc = &FProjects->Project();
+    FSoftAG->SetBreakpoints(&FBreakpoints);
 
     FRunTimer.setObjectName(QStringLiteral("RunTimer"));
     FRunTimer.setInterval(5);
@@ -183,16 +185,27 @@ void TMainForm::CreateActions() {
         return a;
     };
     ProjectManager* pm = FProjects.get();
-    FacNewProject =
-        make(QStringLiteral("New Projec&t"), QStringLiteral("Empty project"),
-             ToolIcon("document-new", QStyle::SP_FileDialogNewFolder), [pm] { pm->OnNewProject(); });
+    FacNewProject = make(QStringLiteral("New Projec&t"), QStringLiteral("Empty project"),
+                         ToolIcon("document-new", QStyle::SP_FileDialogNewFolder), [this, pm] {
+                             const std::string old = Project().FileName;
+                             pm->OnNewProject();
+                             AfterProjectChange(old);
+                         });
     FacOpenProject = make(QStringLiteral("&Open Project..."), QStringLiteral("Open project"),
-                          ToolIcon("document-open", QStyle::SP_DirOpenIcon), [pm] { pm->OnOpenProject(); });
-    FacSaveProject =
-        make(QStringLiteral("Sa&ve Project"), QStringLiteral("Save project"),
-             ToolIcon("document-save", QStyle::SP_DialogSaveButton), [pm] { pm->OnSaveProject(); });
-    FacSaveProjectAs =
-        make(QStringLiteral("Sav&e Project As..."), QString(), QIcon(), [pm] { pm->OnSaveProjectAs(); });
+                          ToolIcon("document-open", QStyle::SP_DirOpenIcon), [this, pm] {
+                              const std::string old = Project().FileName;
+                              pm->OnOpenProject();
+                              AfterProjectChange(old);
+                          });
+    FacSaveProject = make(QStringLiteral("Sa&ve Project"), QStringLiteral("Save project"),
+                          ToolIcon("document-save", QStyle::SP_DialogSaveButton), [this, pm] {
+                              pm->OnSaveProject();
+                              SaveBreakpoints();
+                          });
+    FacSaveProjectAs = make(QStringLiteral("Sav&e Project As..."), QString(), QIcon(), [this, pm] {
+        pm->OnSaveProjectAs();
+        SaveBreakpoints();
+    });
     FacNewFile = make(QStringLiteral("&New File"), QStringLiteral("Add empty file"),
                       ToolIcon("text-x-generic", QStyle::SP_FileIcon), [pm] { pm->OnAddNewFile(); });
     FacAddFile = make(QStringLiteral("A&dd File..."), QStringLiteral("Add file to project"),
@@ -201,8 +214,18 @@ void TMainForm::CreateActions() {
                          ToolIcon("list-remove", QStyle::SP_TrashIcon), [pm] { pm->OnRemoveCloseFile(); });
     FacSaveFile = make(QStringLiteral("&Save File"), QStringLiteral("Save file"),
                        ToolIcon("document-save-as", QStyle::SP_DriveFDIcon), [pm] { pm->OnSaveFile(); });
-    FacSaveFileAs =
-        make(QStringLiteral("Save File &As..."), QString(), QIcon(), [pm] { pm->OnSaveFileAs(); });
+    FacSaveFileAs = make(QStringLiteral("Save File &As..."), QString(), QIcon(), [this, pm] {
+        const int tab = FEditForm ? FEditForm->CurrentTab() : -1;
+        TPOUDesc* pou = tab >= 0 ? pm->FilePOU(tab) : nullptr;
+        const std::string old = pou ? pou->FileName : std::string();
+        if (FEditForm)
+            FEditForm->SyncBreakpoints();
+        pm->OnSaveFileAs();
+        if (pou && pm->FilePOU(tab) == pou && pou->FileName != old) {
+            FBreakpoints.RenameFile(old, pou->FileName);
+            FEditForm->ReloadBreakpointMarkers();
+        }
+    });
     FacPrintFile =
         make(QStringLiteral("&Print File..."), QStringLiteral("Print file"),
              ToolIcon("document-print", QStyle::SP_FileDialogDetailedView), [this] { OnPrintFile(); });
@@ -314,6 +337,11 @@ void TMainForm::CreateMenus() {
     view->addAction(QStringLiteral("Project &Manager"));
     view->addAction(QStringLiteral("&Editor"));
     view->addAction(FacLogicAnalyzer);
+    FMenuOnlineValues = view->addAction(QStringLiteral("&Online values"));
+    FMenuOnlineValues->setObjectName(QStringLiteral("MenuOnlineValues"));
+    FMenuOnlineValues->setCheckable(true);
+    FMenuOnlineValues->setChecked(true);
+    connect(FMenuOnlineValues, &QAction::toggled, this, [this] { UpdateOnlineValues(); });
     QAction* perf = view->addAction(QStringLiteral("&Performance"));
     perf->setObjectName(QStringLiteral("MenuViewPerformance"));
     connect(perf, &QAction::triggered, this, [this] {
@@ -337,6 +365,24 @@ void TMainForm::CreateMenus() {
     reset->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F2));
     connect(reset, &QAction::triggered, this, &TMainForm::ToolProgResetClick);
     exec->addSeparator();
+    QAction* toggleBp = exec->addAction(QStringLiteral("Toggle &breakpoint"));
+    toggleBp->setObjectName(QStringLiteral("MenuToggleBreakpoint"));
+    toggleBp->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(toggleBp, &QAction::triggered, this, [this] {
+        if (!FEditForm)
+            return;
+        int line = 0, index = 0;
+        FEditForm->Editor()->getCursorPosition(&line, &index);
+        FEditForm->ToggleBreakpoint(line);
+    });
+    FMenuRemoveAllBreakpoints = exec->addAction(QStringLiteral("Remove all breakpoints"));
+    FMenuRemoveAllBreakpoints->setObjectName(QStringLiteral("MenuRemoveAllBreakpoints"));
+    connect(FMenuRemoveAllBreakpoints, &QAction::triggered, this, [this] {
+        if (FEditForm)
+            FEditForm->RemoveAllBreakpoints();
+        FBreakpoints.Clear();
+    });
+    exec->addSeparator();
     FMenuExecuteProcesses = exec->addMenu(QStringLiteral("Pro&cesses"));
     FMenuExecuteProcesses->setObjectName(QStringLiteral("MenuExecuteProcesses"));
 
@@ -357,6 +403,7 @@ void TMainForm::AttachEditForm(TEditForm* editForm) {
     FEditorPanel->layout()->addWidget(FEditForm);
     FEditForm->SetProject(&FProjects->Project());
     FEditForm->SetOnEdited([this] { FSoftAG->Reset(); });
+    FEditForm->SetBreakpoints(&FBreakpoints);
     FProjects->SetEditorView(FEditForm);
 }
 
@@ -364,7 +411,61 @@ void TMainForm::RestoreDesktop(const QStringList& args) {
     std::vector<std::string> a;
     for (const QString& s : args)
         a.push_back(s.toStdString());
+    const std::string old = Project().FileName;
     FProjects->RestoreDesktop(a);
+    AfterProjectChange(old);
+}
+
+void TMainForm::AfterProjectChange(const std::string& oldProjectFile) {
+    const std::string& now = Project().FileName;
+    if (now == oldProjectFile)
+        return;
+    FBreakpoints.Clear();
+    FBreakpointsInFile = false;
+    std::string error;
+    if (!now.empty() && QFileInfo::exists(QString::fromStdString(now))) {
+        if (LoadBreakpoints(now, FBreakpoints, error))
+            FBreakpointsInFile = !FBreakpoints.Empty();
+        else
+            FBreakpoints.Clear(); // an unreadable file was reported by the project load already
+    }
+    if (FEditForm)
+        FEditForm->ReloadBreakpointMarkers();
+}
+
+void TMainForm::SaveBreakpoints() {
+    const std::string& file = Project().FileName;
+    if (file.empty() || !QFileInfo::exists(QString::fromStdString(file)))
+        return;
+    if (FEditForm)
+        FEditForm->SyncBreakpoints();
+    if (FBreakpoints.Empty() && !FBreakpointsInFile)
+        return; // projects without breakpoints are written as before
+    std::string error;
+    if (!WriteBreakpointsSection(file, FBreakpoints, error)) {
+        FPrompts->ShowMessage(error);
+        return;
+    }
+    FBreakpointsInFile = true;
+}
+
+void TMainForm::EnableOnlineValues() {
+    if (FOnlineValues)
+        return;
+    FOnlineValues = std::make_unique<TOnlineValues>(*FSoftAG);
+}
+
+void TMainForm::UpdateOnlineValues() {
+    if (!FEditForm)
+        return;
+    std::vector<std::pair<int, QString>> values;
+    if (FOnlineValues && FMenuOnlineValues->isChecked() && FSoftAG->FMode == MM_STEP &&
+        FEditForm->CurrentTab() >= 0) {
+        const int pou = FEditForm->TabInfos()[static_cast<size_t>(FEditForm->CurrentTab())].POUIndex;
+        for (const TOnlineValues::TLineValue& v : FOnlineValues->Lines(pou))
+            values.emplace_back(v.Line, QStringLiteral("CR: ") + QString::fromStdString(v.Text()));
+    }
+    FEditForm->SetLineAnnotations(values);
 }
 
 void TMainForm::OnPrintFile() {
@@ -542,6 +643,8 @@ void TMainForm::ShowSourcePosition() {
 }
 
 void TMainForm::NotifyModeChange() {
+    if (FOnlineValues)
+        FOnlineValues->NotifyModeChange();
     const TMode mode = FSoftAG->FMode;
     if (mode == MM_RUN)
         FRunTimer.start();
@@ -562,6 +665,7 @@ void TMainForm::NotifyModeChange() {
         if (FEditForm)
             FEditForm->SetSelDebugLine(-1);
     }
+    UpdateOnlineValues();
 }
 
 void TMainForm::NotifyPOUChange() {
@@ -569,9 +673,18 @@ void TMainForm::NotifyPOUChange() {
         FToolProgStepOut->setEnabled(FSoftAG->GetSourcePOU() != FProjects->Project().MainPOU);
 }
 
-void TMainForm::NotifyStep(TCycle) {
-    if (FSoftAG->FMode == MM_STEP)
+void TMainForm::NotifyStep(TCycle WasCycle) {
+    if (FOnlineValues)
+        FOnlineValues->NotifyStep(WasCycle);
+    if (FSoftAG->FMode == MM_STEP) {
         ShowSourcePosition();
+        UpdateOnlineValues();
+    }
+}
+
+void TMainForm::NotifyCodeChange() {
+    if (FOnlineValues)
+        FOnlineValues->NotifyCodeChange();
 }
 
 void TMainForm::ShowRuntimeError(const std::string& text) {

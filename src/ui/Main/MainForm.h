@@ -5,7 +5,9 @@
 #pragma once
 
 #include "Main/ProjectManager.h"
+#include "Sim_ag/Breakpoints.h"
 #include "Sim_ag/SoftAG.h"
+#include "Watch/OnlineValues.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -84,6 +86,16 @@ public:
     QToolButton* ToolProgStepOut() const { return FToolProgStepOut; }
     QAction* MenuEditUndo() const { return FMenuEditUndo; }
     QMenu* MenuEdit() const { return FMenuEdit; }
+    QAction* MenuRemoveAllBreakpoints() const { return FMenuRemoveAllBreakpoints; }
+    QAction* MenuOnlineValues() const { return FMenuOnlineValues; }
+
+    // Breakpoints of the project's files; the soft PLC halts at them, the editor shows them.
+    TBreakpoints& Breakpoints() { return FBreakpoints; }
+    // Online values per line in step mode: the main window feeds TOnlineValues its
+    // notifications itself (no connector of its own). Without it the editor shows none.
+    void EnableOnlineValues();
+    TOnlineValues* OnlineValues() const { return FOnlineValues.get(); }
+    void UpdateOnlineValues();
 
     // The compile command: editor text into its POU, compile, report an error at its place.
     bool Compile();
@@ -111,7 +123,7 @@ public:
     void NotifyPOUChange() override;
     void NotifyStep(TCycle WasCycle) override;
     void NotifyCycle() override {}
-    void NotifyCodeChange() override {}
+    void NotifyCodeChange() override;
     // IRuntimeErrorReporter
     void ShowRuntimeError(const std::string& text) override;
 
@@ -127,11 +139,18 @@ private:
     void ShowSourcePosition();
     void LAUpdate();
     int LibraryCount() const;
+    // A project command (open, new, command line): another project file loads its breakpoints.
+    void AfterProjectChange(const std::string& oldProjectFile);
+    // The project file holds the breakpoints after a save (when there are any or were any).
+    void SaveBreakpoints();
 
     std::unique_ptr<TQtPrompts> FOwnPrompts;
     IProjectPrompts* FPrompts;
     std::unique_ptr<ProjectManager> FProjects;
     std::unique_ptr<TSoftAG> FSoftAG;
+    TBreakpoints FBreakpoints;
+    bool FBreakpointsInFile = false; // the project file had or got a breakpoint section
+    std::unique_ptr<TOnlineValues> FOnlineValues;
     TEditForm* FEditForm = nullptr;
     QWidget* FWatchForm = nullptr;
     QWidget* FStatisticsForm = nullptr;
@@ -166,6 +185,8 @@ private:
     QAction* FacExit = nullptr;
     QAction* FacLogicAnalyzer = nullptr;
     QAction* FMenuEditUndo = nullptr;
+    QAction* FMenuRemoveAllBreakpoints = nullptr;
+    QAction* FMenuOnlineValues = nullptr;
 
     QToolButton* FToolProgStart = nullptr;
     QToolButton* FToolProgCycle = nullptr;

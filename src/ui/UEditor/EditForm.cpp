@@ -1,10 +1,12 @@
 #include "UEditor/EditForm.h"
 
+#include "Sim_ag/Breakpoints.h"
 #include "UEditor/ILHighlighter.h"
 
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 #include <Qsci/qsciscintilla.h>
+#include <Qsci/qscistyle.h>
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -107,8 +109,10 @@ TEditForm::TEditForm(QWidget* parent) : QWidget(parent) {
     FEditor->setMarginWidth(MarginSeparator, 2);
     FEditor->setMarginMarkerMask(MarginSeparator, 0);
     FEditor->setMarginBackgroundColor(MarginSeparator, palette().color(QPalette::Mid));
-    FEditor->setMarginWidth(4, 0);
-    FEditor->setMarginMarkerMask(4, 0);
+    FEditor->setMarginType(MarginBreakpoints, QsciScintilla::SymbolMargin);
+    FEditor->setMarginWidth(MarginBreakpoints, 14);
+    FEditor->setMarginMarkerMask(MarginBreakpoints, 1 << MarkBreakpoint);
+    FEditor->setMarginSensitivity(MarginBreakpoints, true);
     FEditor->setMarginsBackgroundColor(palette().color(QPalette::Button));
     FEditor->setMarginsForegroundColor(palette().color(QPalette::ButtonText));
     FEditor->setMarginsFont(TSynIEC_IL::EditorFont());
@@ -127,6 +131,11 @@ TEditForm::TEditForm(QWidget* parent) : QWidget(parent) {
     // A background marker in no margin's mask colours the text area of its line.
     FEditor->markerDefine(QsciScintilla::Background, MarkDebugLine);
     FEditor->setMarkerBackgroundColor(QColor(255, 255, 0), MarkDebugLine);
+    FEditor->markerDefine(QsciScintilla::Circle, MarkBreakpoint);
+    FEditor->setMarkerBackgroundColor(QColor(0xE0, 0x10, 0x10), MarkBreakpoint);
+    FEditor->setMarkerForegroundColor(QColor(0x80, 0x00, 0x00), MarkBreakpoint);
+    // Online values: small grey italic text below the line.
+    FEditor->setAnnotationDisplay(QsciScintilla::AnnotationIndented);
 
     // Ctrl+Del belongs to the Edit menu's "&Delete".
     constexpr int ctrlDel = int(Qt::ControlModifier) | int(Qt::Key_Delete);
@@ -149,6 +158,9 @@ TEditForm::TEditForm(QWidget* parent) : QWidget(parent) {
         FStatusBar->addWidget(FStatusPanels[i]);
     }
     FStatusPanels[0]->setText(QStringLiteral("1:   1"));
+    FHint = new QLabel(FStatusBar);
+    FHint->setObjectName(QStringLiteral("HintPanel"));
+    FStatusBar->addWidget(FHint, 1);
     layout->addWidget(FStatusBar);
 
     connect(FSelPOU, &QTabBar::tabBarClicked, this, [this](int index) {
@@ -169,6 +181,8 @@ TEditForm::TEditForm(QWidget* parent) : QWidget(parent) {
             [this](int margin, int line, Qt::KeyboardModifiers) {
                 if (margin == MarginBookmarks && FCurrentTab >= 0)
                     ToggleBookmark(line, -1);
+                else if (margin == MarginBreakpoints && FCurrentTab >= 0)
+                    ToggleBreakpoint(line);
             });
     FEditor->installEventFilter(this);
     FEditor->viewport()->installEventFilter(this);
@@ -253,6 +267,8 @@ void TEditForm::LeaveStep() {
     if (FCurrentTab < 0 || FCurrentTab >= TabCount())
         return;
     TTabInfo& info = FTabInfos[static_cast<size_t>(FCurrentTab)];
+    SyncBreakpoints();
+    SetLineAnnotations({});
     if (EditorModified()) {
         if (TPOUDesc* pou = TabPOU(FCurrentTab)) {
             pou->POUText = EditorLines();
@@ -308,6 +324,7 @@ void TEditForm::EnterStep() {
     FEditor->SendScintilla(QsciScintilla::SCI_SETFIRSTVISIBLELINE,
                            static_cast<unsigned long>(std::max(0, info.TopLine - 1)));
     UpdateDebugMarker();
+    ReloadBreakpointMarkers();
     EditorStatusChange();
 }
 
@@ -414,6 +431,7 @@ void TEditForm::EditorStatusChange() {
 void TEditForm::EditorChange() {
     if (FLoading)
         return;
+    SyncBreakpoints();
     if (FOnEdited)
         FOnEdited();
 }
@@ -473,6 +491,90 @@ void TEditForm::GotoBookmark(int number) {
     }
 }
 
+std::string TEditForm::TabFileName(int tab) const {
+    const TPOUDesc* pou = TabPOU(tab);
+    return pou ? pou->FileName : std::string();
+}
+
+void TEditForm::SetBreakpoints(TBreakpoints* bp) {
+    FBreakpoints = bp;
+    ReloadBreakpointMarkers();
+}
+
+bool TEditForm::HasBreakpointMarker(int line) const {
+    return line >= 0 && (FEditor->markersAtLine(line) & (1u << MarkBreakpoint)) != 0;
+}
+
+bool TEditForm::ToggleBreakpoint(int line) {
+    if (!FBreakpoints || FCurrentTab < 0 || line < 0 || line >= FEditor->lines())
+        return false;
+    if (HasBreakpointMarker(line)) {
+        FEditor->markerDelete(line, MarkBreakpoint);
+        FHint->clear();
+        SyncBreakpoints();
+        return false;
+    }
+    if (!LineHoldsInstruction(EditorLines(), line)) {
+        FHint->setText(QStringLiteral("No instruction on line %1: no breakpoint").arg(line + 1));
+        return false;
+    }
+    FEditor->markerAdd(line, MarkBreakpoint);
+    FHint->clear();
+    SyncBreakpoints();
+    return true;
+}
+
+void TEditForm::RemoveAllBreakpoints() {
+    FEditor->markerDeleteAll(MarkBreakpoint);
+    if (FBreakpoints)
+        FBreakpoints->Clear();
+}
+
+void TEditForm::ReloadBreakpointMarkers() {
+    FEditor->markerDeleteAll(MarkBreakpoint);
+    if (!FBreakpoints || FCurrentTab < 0)
+        return;
+    const int lines = FEditor->lines();
+    for (int32_t line : FBreakpoints->Lines(TabFileName(FCurrentTab)))
+        if (line < lines)
+            FEditor->markerAdd(line, MarkBreakpoint);
+}
+
+void TEditForm::SyncBreakpoints() {
+    if (!FBreakpoints || FCurrentTab < 0)
+        return;
+    const std::string file = TabFileName(FCurrentTab);
+    std::vector<int32_t> marked;
+    for (int line = FEditor->markerFindNext(0, 1 << MarkBreakpoint); line >= 0;
+         line = FEditor->markerFindNext(line + 1, 1 << MarkBreakpoint))
+        marked.push_back(line);
+    if (marked == FBreakpoints->Lines(file))
+        return; // unchanged: the soft PLC keeps its line maps
+    FBreakpoints->ClearFile(file);
+    for (int32_t line : marked)
+        FBreakpoints->Set(file, line);
+}
+
+QString TEditForm::HintText() const {
+    return FHint->text();
+}
+
+void TEditForm::SetLineAnnotations(const std::vector<std::pair<int, QString>>& values) {
+    if (!FAnnotated && values.empty())
+        return;
+    FEditor->clearAnnotations();
+    FAnnotated = false;
+    const int lines = FEditor->lines();
+    for (const auto& [line, text] : values) {
+        if (line < 0 || line >= lines)
+            continue;
+        static const QsciStyle style(-1, QStringLiteral("Online value"), QColor(0x10, 0x60, 0x10),
+                                     QColor(0xE4, 0xF4, 0xE4), TSynIEC_IL::EditorFont());
+        FEditor->annotate(line, text, style);
+        FAnnotated = true;
+    }
+}
+
 void TEditForm::SelectNextTab() {
     if (TabCount() == 0)
         return;
@@ -492,6 +594,15 @@ bool TEditForm::eventFilter(QObject* watched, QEvent* event) {
         const Qt::KeyboardModifiers mods =
             key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
         const bool tabKey = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        if (key->key() == Qt::Key_F5 && mods == Qt::NoModifier && FCurrentTab >= 0) {
+            if (event->type() == QEvent::KeyPress) {
+                int line = 0, index = 0;
+                FEditor->getCursorPosition(&line, &index);
+                ToggleBreakpoint(line);
+            }
+            event->accept();
+            return true;
+        }
         int action = 0; // 1 next, -1 previous, 2 bookmark set, 3 bookmark go
         if (tabKey && mods == Qt::ControlModifier && key->key() == Qt::Key_Tab)
             action = 1;

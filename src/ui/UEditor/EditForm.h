@@ -12,11 +12,16 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QsciScintilla;
 class QLabel;
 class QStatusBar;
+
+namespace korvo {
+class TBreakpoints;
+}
 
 namespace korvo::ui {
 
@@ -52,7 +57,9 @@ class TEditForm : public QWidget, public IEditorView {
     Q_OBJECT
 public:
     // Marker numbers: 0..9 bookmarks, then the change bars and the debug line.
-    enum { MarkBookmarkFirst = 0, MarkChanged = 10, MarkSaved = 11, MarkDebugLine = 12 };
+    enum { MarkBookmarkFirst = 0, MarkChanged = 10, MarkSaved = 11, MarkDebugLine = 12, MarkBreakpoint = 13 };
+    // The breakpoint margin (right of the change bars); a click there toggles a breakpoint.
+    enum { MarginBreakpoints = 4 };
 
     explicit TEditForm(QWidget* parent = nullptr);
     ~TEditForm() override;
@@ -66,6 +73,25 @@ public:
     void ShowFile(int FileNo) override;
     void ShowPOU(int POUIndex);
     void SetSelDebugLine(int AValue);
+
+    // Breakpoints (not owned; null: none). The current tab's breakpoints live as markers that
+    // move with their lines; every edit writes them back into the set under the file's name.
+    void SetBreakpoints(TBreakpoints* bp);
+    // Toggles the breakpoint of line (from 0) of the current tab; a line without an instruction
+    // refuses with a hint. Returns whether the line has a breakpoint afterwards.
+    bool ToggleBreakpoint(int line);
+    bool HasBreakpointMarker(int line) const;
+    void RemoveAllBreakpoints();
+    // Markers of the current tab from the set (after the set was loaded or changed outside).
+    void ReloadBreakpointMarkers();
+    // Marker lines of the current tab into the set.
+    void SyncBreakpoints();
+    // The hint panel of the status bar (breakpoint refusals).
+    QString HintText() const;
+
+    // Online values: (line from 0, text) shown below their lines; empty clears them.
+    void SetLineAnnotations(const std::vector<std::pair<int, QString>>& values);
+    bool HasLineAnnotations() const { return FAnnotated; }
 
     int CurrentTab() const override { return FCurrentTab; }
     int TabCount() const override { return static_cast<int>(FTabInfos.size()); }
@@ -107,7 +133,12 @@ private:
     void GotoBookmark(int number);
     TPOUDesc* TabPOU(int tab) const;
 
+    std::string TabFileName(int tab) const;
+
     TProjectDesc* FProject = nullptr;
+    TBreakpoints* FBreakpoints = nullptr;
+    bool FAnnotated = false;
+    QLabel* FHint = nullptr;
     std::function<void()> FOnEdited;
     TPOUTabBar* FSelPOU = nullptr;
     QsciScintilla* FEditor = nullptr;

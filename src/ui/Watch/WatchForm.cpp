@@ -1,10 +1,13 @@
 // The watch window.
 #include "Watch/WatchForm.h"
 
+#include "Sim_ag/ForceTarget.h"
+
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QMenu>
 #include <QScreen>
 #include <QTableWidget>
@@ -68,11 +71,38 @@ void TWatchForm::FormCreate() {
     FMenuHex = add("MenuHex", "Hex", DTHEX);
     FMenuBinary = add("MenuBinary", "Binary", DTBIN);
 
+    FMenuForce = new QAction(QStringLiteral("Force value..."), this);
+    FMenuForce->setObjectName(QStringLiteral("MenuForce"));
+    connect(FMenuForce, &QAction::triggered, this, &TWatchForm::ForceClicked);
+    FMenuReleaseForce = new QAction(QStringLiteral("Release force"), this);
+    FMenuReleaseForce->setObjectName(QStringLiteral("MenuReleaseForce"));
+    connect(FMenuReleaseForce, &QAction::triggered, this, [this] { ReleaseRow(FForceRow); });
+    FMenuReleaseAllForces = new QAction(QStringLiteral("Release all forces"), this);
+    FMenuReleaseAllForces->setObjectName(QStringLiteral("MenuReleaseAllForces"));
+    connect(FMenuReleaseAllForces, &QAction::triggered, this, [this] { ReleaseAllForces(); });
+    FWatchListMenu->addSeparator();
+    FForceMenu = new QMenu(this);
+    FForceMenu->setObjectName(QStringLiteral("WatchForceMenu"));
+    for (QAction* a : {FMenuForce, FMenuReleaseForce, FMenuReleaseAllForces}) {
+        FWatchListMenu->addAction(a);
+        FForceMenu->addAction(a);
+    }
+    AskValue = [this](const QString& label, const QString& initial) -> std::optional<std::string> {
+        bool ok = false;
+        const QString text = QInputDialog::getText(this, QStringLiteral("Force value"), label,
+                                                   QLineEdit::Normal, initial, &ok);
+        if (!ok)
+            return std::nullopt;
+        return text.toStdString();
+    };
+
     connect(FWatchList, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         const QModelIndex idx = FWatchList->indexAt(pos);
         const int col = idx.isValid() ? idx.column() : -1;
         const int row = idx.isValid() ? idx.row() + 1 : -1; // grid row 0 is the header
-        WatchListContextPopup(col, row, FWatchList->viewport()->mapToGlobal(pos));
+        const QPoint global = FWatchList->viewport()->mapToGlobal(pos);
+        if (!WatchListContextPopup(col, row, global))
+            ForcePopup(row, global);
     });
 
     // Bottom right of the work area.
@@ -89,8 +119,92 @@ bool TWatchForm::WatchListContextPopup(int col, int row, const QPoint& globalPos
     FMenuDecimal->setChecked(p.Checked == DTDEC);
     FMenuHex->setChecked(p.Checked == DTHEX);
     FMenuBinary->setChecked(p.Checked == DTBIN);
+    PrepareForceItems(row);
     FWatchListMenu->popup(globalPos);
     return true;
+}
+
+bool TWatchForm::RowTarget(int row, TForceTarget& target, std::string& error) const {
+    const TWatchList& list = FModel.CurrentList();
+    const TProjectDesc* project = FSoftAG.Data->ProjectDesc;
+    if (!project || row < 2 || size_t(row - 1) >= list.Rows.size() || list.POU != project->MainPOU) {
+        error = "Only variables of the PROGRAM can be forced";
+        return false;
+    }
+    return ResolveForceTarget(*project, list.Rows[size_t(row - 1)].VarName, target, error);
+}
+
+void TWatchForm::PrepareForceItems(int row) {
+    FForceRow = row;
+    TForceTarget t;
+    std::string error;
+    const bool target = RowTarget(row, t, error);
+    FMenuForce->setEnabled(target);
+    FMenuReleaseForce->setEnabled(target && FSoftAG.FindForce(t.Adr, t.Bit, t.DataType));
+    FMenuReleaseAllForces->setEnabled(!FSoftAG.Forces().empty());
+}
+
+bool TWatchForm::ForcePopup(int row, const QPoint& globalPos) {
+    TForceTarget t;
+    std::string error;
+    if (!RowTarget(row, t, error) && FSoftAG.Forces().empty())
+        return false;
+    PrepareForceItems(row);
+    FForceMenu->popup(globalPos);
+    return true;
+}
+
+void TWatchForm::ForceClicked() {
+    const int row = FForceRow;
+    TForceTarget t;
+    std::string error;
+    if (!RowTarget(row, t, error) || !AskValue)
+        return;
+    const auto& w = FModel.CurrentList().Rows[size_t(row - 1)];
+    const TSoftAG::TForce* f = FSoftAG.FindForce(t.Adr, t.Bit, t.DataType);
+    const QString initial = f ? QString::number(f->Value) : QString();
+    const auto text = AskValue(QStringLiteral("Value of %1 (42, 16#2A, 2#101010, TRUE, T#1s):")
+                                   .arg(QString::fromStdString(w.VarName)),
+                               initial);
+    if (text)
+        ForceRow(row, *text);
+}
+
+bool TWatchForm::ForceRow(int row, const std::string& value) {
+    TForceTarget t;
+    std::string error;
+    int64_t v = 0;
+    if (!RowTarget(row, t, error) || !ParseForceValue(t.DataType, value, v, error) ||
+        !(error = FSoftAG.Force(t.Adr, t.Bit, t.DataType, v)).empty()) {
+        FPrompts.ShowMessage(error);
+        return false;
+    }
+    if (FModel.Visible())
+        FModel.UpdateValues();
+    Refresh();
+    return true;
+}
+
+bool TWatchForm::ReleaseRow(int row) {
+    TForceTarget t;
+    std::string error;
+    if (!RowTarget(row, t, error) || !FSoftAG.ReleaseForce(t.Adr, t.Bit, t.DataType))
+        return false;
+    Refresh();
+    return true;
+}
+
+void TWatchForm::ReleaseAllForces() {
+    FSoftAG.ReleaseAllForces();
+    Refresh();
+}
+
+bool TWatchForm::RowForced(int row) const {
+    if (!FSoftAG.AnyForced())
+        return false;
+    TForceTarget t;
+    std::string error;
+    return RowTarget(row, t, error) && FSoftAG.FindForce(t.Adr, t.Bit, t.DataType);
 }
 
 void TWatchForm::Refresh() {
@@ -101,11 +215,27 @@ void TWatchForm::Refresh() {
         for (int c = 0; c < WATCH_COLUMNS; ++c) {
             const QString text = QString::fromStdString(FModel.Cell(c, r + 1));
             QTableWidgetItem* item = FWatchList->item(r, c);
-            if (!item)
-                FWatchList->setItem(r, c, new QTableWidgetItem(text));
-            else if (item->text() != text)
+            if (!item) {
+                item = new QTableWidgetItem(text);
+                FWatchList->setItem(r, c, item);
+            } else if (item->text() != text) {
                 item->setText(text);
+            }
         }
+    // Forced rows: bold on an orange background, "Forced" as tip.
+    for (int r = 0; r < rows; ++r) {
+        const bool forced = RowForced(r + 1);
+        for (int c = 0; c < WATCH_COLUMNS; ++c) {
+            QTableWidgetItem* item = FWatchList->item(r, c);
+            if (!item || item->font().bold() == forced)
+                continue;
+            QFont f = item->font();
+            f.setBold(forced);
+            item->setFont(f);
+            item->setBackground(forced ? QBrush(QColor(0xFF, 0xD8, 0xA0)) : QBrush());
+            item->setToolTip(forced ? QStringLiteral("Forced") : QString());
+        }
+    }
 }
 
 void TWatchForm::showEvent(QShowEvent* event) {

@@ -6,11 +6,19 @@
 #include "Main/ProjectInterfaces.h"
 #include "Watch/WatchModel.h"
 
+#include <QString>
 #include <QWidget>
+
+#include <functional>
+#include <optional>
 
 class QAction;
 class QMenu;
 class QTableWidget;
+
+namespace korvo {
+struct TForceTarget;
+}
 
 namespace korvo::ui {
 
@@ -31,6 +39,23 @@ public:
     // The pop-up request for a grid cell (column, model row: 1 = CR); shows the menu at
     // globalPos when the rules allow it and returns whether it did.
     bool WatchListContextPopup(int col, int row, const QPoint& globalPos);
+    // Where the display pop-up does not show: the forcing items alone, for a variable row of the
+    // main program or when something is forced. Returns whether it showed.
+    bool ForcePopup(int row, const QPoint& globalPos);
+
+    // Forcing by model row (2 = first variable); the text is an IL literal (42, 16#2A, 2#1, TRUE,
+    // T#1s). False after a message when the row cannot be forced or the value is bad.
+    bool ForceRow(int row, const std::string& value);
+    bool ReleaseRow(int row);
+    void ReleaseAllForces();
+    bool RowForced(int row) const;
+    // Asks for the value of a force (label, initial text); nullopt when cancelled. Defaults to
+    // an input dialog; tests replace it.
+    std::function<std::optional<std::string>(const QString&, const QString&)> AskValue;
+    QMenu* ForceMenu() const { return FForceMenu; }
+    QAction* MenuForce() const { return FMenuForce; }
+    QAction* MenuReleaseForce() const { return FMenuReleaseForce; }
+    QAction* MenuReleaseAllForces() const { return FMenuReleaseAllForces; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -40,6 +65,10 @@ protected:
 private:
     void FormCreate();
     void Refresh();
+    // The force target of a model row: a variable of the main program's own list.
+    bool RowTarget(int row, TForceTarget& target, std::string& error) const;
+    void PrepareForceItems(int row);
+    void ForceClicked();
 
     TSoftAG& FSoftAG;
     IProjectPrompts& FPrompts;
@@ -49,6 +78,11 @@ private:
     QAction* FMenuDecimal = nullptr;
     QAction* FMenuHex = nullptr;
     QAction* FMenuBinary = nullptr;
+    QMenu* FForceMenu = nullptr;
+    QAction* FMenuForce = nullptr;
+    QAction* FMenuReleaseForce = nullptr;
+    QAction* FMenuReleaseAllForces = nullptr;
+    int FForceRow = -1;
 };
 
 } // namespace korvo::ui
