@@ -3,6 +3,8 @@
 #include "debug_util.h"
 
 #include "Sim_ag/ForceTarget.h"
+#include "Watch/WatchForce.h"
+#include "Watch/WatchModel.h"
 
 #include <gtest/gtest.h>
 
@@ -223,6 +225,39 @@ TEST_F(ForceFixture, ObserversAreNotifiedOfForceChanges) {
     rig.ag.ReleaseAllForces();
     EXPECT_EQ(c.mem, 3);
     rig.ag.RemoveConnector(&c);
+}
+
+TEST_F(ForceFixture, WatchRowsForceTheirVariableAndShowTheMark) {
+    TWatchModel watch(rig.ag);
+    rig.ag.AddConnector(&watch);
+    rig.ag.Reset();
+    watch.SetVisible(true);
+    rig.ag.StepCommand(false);
+    auto rowOf = [&](const std::string& name) {
+        for (int r = 2; r < watch.RowCount(); ++r)
+            if (watch.Cell(0, r) == name)
+                return r;
+        return -1;
+    };
+    const int x = rowOf("X"), y = rowOf("Y"), outa = rowOf("OUTA"), outb = rowOf("OUTB"), fa = rowOf("F.A");
+    ASSERT_GT(x, 1);
+    ASSERT_GT(fa, 1);
+    TForceTarget t;
+    std::string error;
+    EXPECT_FALSE(WatchRowForceTarget(rig.ag, watch, 1, t, error)) << "the CR row";
+    EXPECT_EQ(error, "Only variables can be forced");
+    ASSERT_TRUE(WatchRowForceTarget(rig.ag, watch, x, t, error)) << error;
+    EXPECT_EQ(t.Adr, rig.VarAdr("X"));
+    EXPECT_EQ(rig.ag.Force(t.Adr, t.Bit, t.DataType, 9), "");
+    EXPECT_EQ(watch.Cell(2, x), "9") << "the watch reads the forced value at once";
+    EXPECT_TRUE(WatchRowForced(rig.ag, watch, x));
+    EXPECT_FALSE(WatchRowForced(rig.ag, watch, y));
+    ASSERT_TRUE(WatchRowForceTarget(rig.ag, watch, outb, t, error)) << error;
+    EXPECT_EQ(rig.ag.Force(t.Adr, t.Bit, t.DataType, 1), "");
+    EXPECT_EQ(watch.Cell(3, outb), "1") << "direct value column: the output buffer";
+    EXPECT_TRUE(WatchRowForced(rig.ag, watch, outb));
+    EXPECT_FALSE(WatchRowForced(rig.ag, watch, outa)) << "another bit of the same byte";
+    rig.ag.RemoveConnector(&watch);
 }
 
 } // namespace
