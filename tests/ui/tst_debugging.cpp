@@ -119,7 +119,7 @@ private slots:
         const QString plp = scratch.Path(QStringLiteral("debug.plp"));
         ide->Prompts.Files.push_back(plp.toStdString());
         ide->Main->Projects().SaveProjectAs(plp.toStdString());
-        // Save Project goes through the menu action, which writes the section.
+        // And again through the menu action, as a user saves.
         for (QAction* a : ide->Main->findChildren<QAction*>())
             if (a->text() == QStringLiteral("Sa&ve Project"))
                 a->trigger();

@@ -95,7 +95,7 @@ void TMainForm::FormCreate() {
     FSoftAG->AddConnector(this);
     FSoftAG->SetErrorReporter(this);
     FSoftAG->Data->ProjectDesc = &FProjects->Project();
-    FSoftAG->SetBreakpoints(&FBreakpoints);
+    FSoftAG->SetBreakpoints(&FProjects->Breakpoints());
 
     FRunTimer.setObjectName(QStringLiteral("RunTimer"));
     FRunTimer.setInterval(5);
@@ -187,25 +187,19 @@ void TMainForm::CreateActions() {
     ProjectManager* pm = FProjects.get();
     FacNewProject = make(QStringLiteral("New Projec&t"), QStringLiteral("Empty project"),
                          ToolIcon("document-new", QStyle::SP_FileDialogNewFolder), [this, pm] {
-                             const std::string old = Project().FileName;
                              pm->OnNewProject();
-                             AfterProjectChange(old);
+                             ReloadBreakpointMarkers();
                          });
     FacOpenProject = make(QStringLiteral("&Open Project..."), QStringLiteral("Open project"),
                           ToolIcon("document-open", QStyle::SP_DirOpenIcon), [this, pm] {
-                              const std::string old = Project().FileName;
                               pm->OnOpenProject();
-                              AfterProjectChange(old);
+                              ReloadBreakpointMarkers();
                           });
-    FacSaveProject = make(QStringLiteral("Sa&ve Project"), QStringLiteral("Save project"),
-                          ToolIcon("document-save", QStyle::SP_DialogSaveButton), [this, pm] {
-                              pm->OnSaveProject();
-                              SaveBreakpoints();
-                          });
-    FacSaveProjectAs = make(QStringLiteral("Sav&e Project As..."), QString(), QIcon(), [this, pm] {
-        pm->OnSaveProjectAs();
-        SaveBreakpoints();
-    });
+    FacSaveProject =
+        make(QStringLiteral("Sa&ve Project"), QStringLiteral("Save project"),
+             ToolIcon("document-save", QStyle::SP_DialogSaveButton), [pm] { pm->OnSaveProject(); });
+    FacSaveProjectAs =
+        make(QStringLiteral("Sav&e Project As..."), QString(), QIcon(), [pm] { pm->OnSaveProjectAs(); });
     FacNewFile = make(QStringLiteral("&New File"), QStringLiteral("Add empty file"),
                       ToolIcon("text-x-generic", QStyle::SP_FileIcon), [pm] { pm->OnAddNewFile(); });
     FacAddFile = make(QStringLiteral("A&dd File..."), QStringLiteral("Add file to project"),
@@ -215,16 +209,8 @@ void TMainForm::CreateActions() {
     FacSaveFile = make(QStringLiteral("&Save File"), QStringLiteral("Save file"),
                        ToolIcon("document-save-as", QStyle::SP_DriveFDIcon), [pm] { pm->OnSaveFile(); });
     FacSaveFileAs = make(QStringLiteral("Save File &As..."), QString(), QIcon(), [this, pm] {
-        const int tab = FEditForm ? FEditForm->CurrentTab() : -1;
-        TPOUDesc* pou = tab >= 0 ? pm->FilePOU(tab) : nullptr;
-        const std::string old = pou ? pou->FileName : std::string();
-        if (FEditForm)
-            FEditForm->SyncBreakpoints();
-        pm->OnSaveFileAs();
-        if (pou && pm->FilePOU(tab) == pou && pou->FileName != old) {
-            FBreakpoints.RenameFile(old, pou->FileName);
-            FEditForm->ReloadBreakpointMarkers();
-        }
+        pm->OnSaveFileAs(); // the file's breakpoints go with its new name
+        ReloadBreakpointMarkers();
     });
     FacPrintFile =
         make(QStringLiteral("&Print File..."), QStringLiteral("Print file"),
@@ -380,7 +366,7 @@ void TMainForm::CreateMenus() {
     connect(FMenuRemoveAllBreakpoints, &QAction::triggered, this, [this] {
         if (FEditForm)
             FEditForm->RemoveAllBreakpoints();
-        FBreakpoints.Clear();
+        Breakpoints().Clear();
     });
     exec->addSeparator();
     FMenuExecuteProcesses = exec->addMenu(QStringLiteral("Pro&cesses"));
@@ -403,7 +389,7 @@ void TMainForm::AttachEditForm(TEditForm* editForm) {
     FEditorPanel->layout()->addWidget(FEditForm);
     FEditForm->SetProject(&FProjects->Project());
     FEditForm->SetOnEdited([this] { FSoftAG->Reset(); });
-    FEditForm->SetBreakpoints(&FBreakpoints);
+    FEditForm->SetBreakpoints(&FProjects->Breakpoints());
     FProjects->SetEditorView(FEditForm);
 }
 
@@ -411,42 +397,13 @@ void TMainForm::RestoreDesktop(const QStringList& args) {
     std::vector<std::string> a;
     for (const QString& s : args)
         a.push_back(s.toStdString());
-    const std::string old = Project().FileName;
     FProjects->RestoreDesktop(a);
-    AfterProjectChange(old);
+    ReloadBreakpointMarkers();
 }
 
-void TMainForm::AfterProjectChange(const std::string& oldProjectFile) {
-    const std::string& now = Project().FileName;
-    if (now == oldProjectFile)
-        return;
-    FBreakpoints.Clear();
-    FBreakpointsInFile = false;
-    std::string error;
-    if (!now.empty() && QFileInfo::exists(QString::fromStdString(now))) {
-        if (LoadBreakpoints(now, FBreakpoints, error))
-            FBreakpointsInFile = !FBreakpoints.Empty();
-        else
-            FBreakpoints.Clear(); // an unreadable file was reported by the project load already
-    }
+void TMainForm::ReloadBreakpointMarkers() {
     if (FEditForm)
         FEditForm->ReloadBreakpointMarkers();
-}
-
-void TMainForm::SaveBreakpoints() {
-    const std::string& file = Project().FileName;
-    if (file.empty() || !QFileInfo::exists(QString::fromStdString(file)))
-        return;
-    if (FEditForm)
-        FEditForm->SyncBreakpoints();
-    if (FBreakpoints.Empty() && !FBreakpointsInFile)
-        return; // projects without breakpoints are written as before
-    std::string error;
-    if (!WriteBreakpointsSection(file, FBreakpoints, error)) {
-        FPrompts->ShowMessage(error);
-        return;
-    }
-    FBreakpointsInFile = true;
 }
 
 void TMainForm::EnableOnlineValues() {

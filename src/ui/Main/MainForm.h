@@ -90,7 +90,7 @@ public:
     QAction* MenuOnlineValues() const { return FMenuOnlineValues; }
 
     // Breakpoints of the project's files; the soft PLC halts at them, the editor shows them.
-    TBreakpoints& Breakpoints() { return FBreakpoints; }
+    TBreakpoints& Breakpoints() { return FProjects->Breakpoints(); }
     // Online values per line in step mode: the main window feeds TOnlineValues its
     // notifications itself (no connector of its own). Without it the editor shows none.
     void EnableOnlineValues();
@@ -139,17 +139,13 @@ private:
     void ShowSourcePosition();
     void LAUpdate();
     int LibraryCount() const;
-    // A project command (open, new, command line): another project file loads its breakpoints.
-    void AfterProjectChange(const std::string& oldProjectFile);
-    // The project file holds the breakpoints after a save (when there are any or were any).
-    void SaveBreakpoints();
+    // After a project or file command: the editor's markers from the (re)loaded set.
+    void ReloadBreakpointMarkers();
 
     std::unique_ptr<TQtPrompts> FOwnPrompts;
     IProjectPrompts* FPrompts;
     std::unique_ptr<ProjectManager> FProjects;
     std::unique_ptr<TSoftAG> FSoftAG;
-    TBreakpoints FBreakpoints;
-    bool FBreakpointsInFile = false; // the project file had or got a breakpoint section
     std::unique_ptr<TOnlineValues> FOnlineValues;
     TEditForm* FEditForm = nullptr;
     QWidget* FWatchForm = nullptr;

@@ -526,8 +526,10 @@ bool TEditForm::ToggleBreakpoint(int line) {
 
 void TEditForm::RemoveAllBreakpoints() {
     FEditor->markerDeleteAll(MarkBreakpoint);
-    if (FBreakpoints)
+    if (FBreakpoints) {
         FBreakpoints->Clear();
+        FMarkerRevision = FBreakpoints->Revision();
+    }
 }
 
 void TEditForm::ReloadBreakpointMarkers() {
@@ -538,11 +540,18 @@ void TEditForm::ReloadBreakpointMarkers() {
     for (int32_t line : FBreakpoints->Lines(TabFileName(FCurrentTab)))
         if (line < lines)
             FEditor->markerAdd(line, MarkBreakpoint);
+    FMarkerRevision = FBreakpoints->Revision();
 }
 
 void TEditForm::SyncBreakpoints() {
     if (!FBreakpoints || FCurrentTab < 0)
         return;
+    if (FBreakpoints->Revision() != FMarkerRevision) {
+        // The set was loaded or changed outside the editor (project opened, file renamed,
+        // "Remove all breakpoints"): it wins over the markers.
+        ReloadBreakpointMarkers();
+        return;
+    }
     const std::string file = TabFileName(FCurrentTab);
     std::vector<int32_t> marked;
     for (int line = FEditor->markerFindNext(0, 1 << MarkBreakpoint); line >= 0;
@@ -553,6 +562,7 @@ void TEditForm::SyncBreakpoints() {
     FBreakpoints->ClearFile(file);
     for (int32_t line : marked)
         FBreakpoints->Set(file, line);
+    FMarkerRevision = FBreakpoints->Revision();
 }
 
 QString TEditForm::HintText() const {

@@ -137,6 +137,7 @@ private:
 
     TProjectDesc* FProject = nullptr;
     TBreakpoints* FBreakpoints = nullptr;
+    uint32_t FMarkerRevision = 0; // set revision the markers reflect; differs: set changed outside
     bool FAnnotated = false;
     QLabel* FHint = nullptr;
     std::function<void()> FOnEdited;
