@@ -12,8 +12,6 @@
 
 namespace korvo {
 
-// Soft PLC data memory: a PROGRAM's frame, and every frame pushed on it, must fit.
-constexpr int32_t DMEMSIZE = 2001;
 constexpr size_t MAXPOULINES = 65536;
 constexpr size_t MAXPOUCOMMANDS = 65535;
 

@@ -244,13 +244,14 @@ int FindKeyword(std::string_view word);
 // ---------------------------------------------------------------------------------------------
 // Process image and frames
 
-inline constexpr int32_t FIRSTE = 0;     // first input byte (%I)
-inline constexpr int32_t NUME = 16;      // number of input bytes
-inline constexpr int32_t FIRSTA = 16;    // first output byte (%Q)
-inline constexpr int32_t NUMA = 16;      // number of output bytes
-inline constexpr int32_t FIRSTM = 32;    // first flag byte (%M)
-inline constexpr int32_t NUMM = 16;      // number of flag bytes
-inline constexpr int32_t FIRSTFREE = 48; // first byte after the process image
+inline constexpr int32_t FIRSTE = 0;      // first input byte (%I)
+inline constexpr int32_t NUME = 16;       // number of input bytes
+inline constexpr int32_t FIRSTA = 16;     // first output byte (%Q)
+inline constexpr int32_t NUMA = 16;       // number of output bytes
+inline constexpr int32_t FIRSTM = 32;     // first flag byte (%M)
+inline constexpr int32_t NUMM = 16;       // number of flag bytes
+inline constexpr int32_t FIRSTFREE = 48;  // first byte after the process image
+inline constexpr int32_t DMEMSIZE = 2001; // soft PLC data memory bytes 0..2000; every frame must fit
 
 // ---------------------------------------------------------------------------------------------
 // Project records

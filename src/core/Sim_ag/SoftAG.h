@@ -19,7 +19,6 @@ class TBreakpoints;
 
 constexpr int MAX_CALLED_POU_COUNT = 10;  // call levels 1..10
 constexpr int MAX_MEMBASES = 10;          // memory frames 0..10
-constexpr int32_t DMEMSIZE = 2001;        // data memory bytes 0..2000
 constexpr uint16_t SIZEOFCR = 12;         // allocated size of one CR entry
 constexpr uint16_t MAX_CR_LEVELS = 16383; // CRSize (4 bytes per entry) must fit 16 bits
 constexpr uint32_t TIME_OF_DAY_MS = 86400000;
