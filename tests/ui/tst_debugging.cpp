@@ -173,6 +173,8 @@ private slots:
         if (!dir.isEmpty()) {
             QTest::qWait(50);
             ide->Main->grab().save(QString::fromUtf8(dir) + QStringLiteral("/break.png"));
+            QTest::qWait(
+                qEnvironmentVariableIntValue("KORVO_SCREENSHOT_WAIT_MS")); // a screen grab from outside
         }
 
         // The View toggle hides and shows them.
