@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 
@@ -83,7 +84,7 @@ private slots:
         ui::DestroyMonitoringViews(*ide->Main);
         QCOMPARE(ide->Main->findChild<ui::TLAForm*>(), nullptr);
         QCOMPARE(ide->Main->findChild<ui::TStatisticsForm*>(), nullptr);
-        QCOMPARE(ide->PLC().ConnectorCount(), connectors - 2); // watch window and analyzer
+        QCOMPARE(ide->PLC().ConnectorCount(), connectors - 3); // watch, analyzer, cycle statistics
         ide->Main->ToolProgStepOverClick();                    // no view left to notify
         views = {};
     }
@@ -244,6 +245,21 @@ private slots:
         ide->PLC().SetMode(MM_STEP);
         s->show();
         Shot(s, "performance");
+    }
+
+    void performanceWindowCycleStatistics() {
+        ui::TStatisticsForm* s = views.Statistics;
+        s->btResetStats()->click();
+        QCOMPARE(s->edMinCycle()->text(), QStringLiteral("-"));
+        for (uint32_t ms : {4u, 9u, 5u})
+            s->CycleStatistics().Add(ms);
+        s->StatUpdTimerTimer(); // the fields follow in any mode
+        QCOMPARE(s->edMinCycle()->text(), QStringLiteral("4 ms"));
+        QCOMPARE(s->edMaxCycle()->text(), QStringLiteral("9 ms"));
+        QCOMPARE(s->edMeanCycle()->text(), QStringLiteral("6.0 ms"));
+        s->btResetStats()->click();
+        QCOMPARE(s->edMaxCycle()->text(), QStringLiteral("-"));
+        QCOMPARE(s->CycleStatistics().Count(), uint64_t(0));
     }
 };
 

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -25,11 +26,15 @@ private:
 
 TStatisticsForm::TStatisticsForm(TSoftAG& softAG, QTimer& runTimer, QWidget* parent)
     : QWidget(parent, Qt::Tool), FRunTimer(std::make_unique<TQtRunTimer>(runTimer)),
-      FModel(std::make_unique<TStatisticsModel>(softAG, *FRunTimer)) {
+      FModel(std::make_unique<TStatisticsModel>(softAG, *FRunTimer)), FSoftAG(softAG),
+      FCycleStats(std::make_unique<TCycleStatistics>(softAG)) {
     FormCreate();
+    FSoftAG.AddConnector(FCycleStats.get());
 }
 
-TStatisticsForm::~TStatisticsForm() = default;
+TStatisticsForm::~TStatisticsForm() {
+    FSoftAG.RemoveConnector(FCycleStats.get());
+}
 
 void TStatisticsForm::FormCreate() {
     setObjectName(QStringLiteral("StatisticsForm"));
@@ -51,20 +56,40 @@ void TStatisticsForm::FormCreate() {
     grid->addWidget(new QLabel(QStringLiteral("Commands per sec:"), this), 1, 0);
     grid->addWidget(FedCmdPSec, 1, 1);
 
+    // Cycle time statistics since the last "Reset statistics".
+    auto addStat = [&](int row, const char* caption, const char* name) {
+        auto* edit = new QLineEdit(QStringLiteral("-"), this);
+        edit->setObjectName(QString::fromLatin1(name));
+        edit->setReadOnly(true);
+        grid->addWidget(new QLabel(QString::fromLatin1(caption), this), row, 0);
+        grid->addWidget(edit, row, 1);
+        return edit;
+    };
+    FedMinCycle = addStat(2, "Min. cycle time:", "edMinCycle");
+    FedMaxCycle = addStat(3, "Max. cycle time:", "edMaxCycle");
+    FedMeanCycle = addStat(4, "Mean cycle time:", "edMeanCycle");
+    FbtResetStats = new QPushButton(QStringLiteral("Reset statistics"), this);
+    FbtResetStats->setObjectName(QStringLiteral("btResetStats"));
+    grid->addWidget(FbtResetStats, 5, 0, 1, 2);
+    connect(FbtResetStats, &QPushButton::clicked, this, [this] {
+        FCycleStats->Reset();
+        ShowCycleStatistics();
+    });
+
     FcbPLCClock = new QCheckBox(QStringLiteral("Specify Execution Clock:"), this);
     FcbPLCClock->setObjectName(QStringLiteral("cbPLCClock"));
     FedPLCClock = new QLineEdit(QStringLiteral("5"), this);
     FedPLCClock->setObjectName(QStringLiteral("edPLCClock"));
     FedPLCClock->setEnabled(false);
-    grid->addWidget(FcbPLCClock, 2, 0);
-    grid->addWidget(FedPLCClock, 2, 1);
-    grid->addWidget(new QLabel(QStringLiteral("ms"), this), 2, 2);
+    grid->addWidget(FcbPLCClock, 6, 0);
+    grid->addWidget(FedPLCClock, 6, 1);
+    grid->addWidget(new QLabel(QStringLiteral("ms"), this), 6, 2);
     FClockHint = new QLabel(this);
     FClockHint->setObjectName(QStringLiteral("ClockHint"));
     FClockHint->setWordWrap(true);
     FClockHint->setStyleSheet(QStringLiteral("color: #b00000;"));
     FClockHint->hide();
-    grid->addWidget(FClockHint, 3, 0, 1, 3);
+    grid->addWidget(FClockHint, 7, 0, 1, 3);
     connect(FcbPLCClock, &QCheckBox::clicked, this, [this](bool on) {
         FModel->SetClockChecked(on);
         ShowClockState();
@@ -96,7 +121,7 @@ void TStatisticsForm::FormCreate() {
     connect(FStatUpdTimer, &QTimer::timeout, this, &TStatisticsForm::StatUpdTimerTimer);
     FStatUpdTimer->start();
 
-    resize(260, 420);
+    resize(260, 520);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.right() + 1 - width() - 20, area.top() + 80);
@@ -104,10 +129,17 @@ void TStatisticsForm::FormCreate() {
 }
 
 void TStatisticsForm::StatUpdTimerTimer() {
+    ShowCycleStatistics();
     if (!FModel->StatUpdTimerTimer())
         return;
     FedCycleTime->setText(QString::fromStdString(FModel->CycleTimeText()));
     FedCmdPSec->setText(QString::fromStdString(FModel->CmdPSecText()));
+}
+
+void TStatisticsForm::ShowCycleStatistics() {
+    FedMinCycle->setText(QString::fromStdString(FCycleStats->MinText()));
+    FedMaxCycle->setText(QString::fromStdString(FCycleStats->MaxText()));
+    FedMeanCycle->setText(QString::fromStdString(FCycleStats->MeanText()));
 }
 
 void TStatisticsForm::ShowClockState() {

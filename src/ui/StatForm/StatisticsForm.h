@@ -2,6 +2,7 @@
 // mode), the execution clock (the main window's run timer) and the direct input/output switches.
 #pragma once
 
+#include "StatForm/CycleStatistics.h"
 #include "StatForm/Statistics.h"
 
 #include <QWidget>
@@ -12,6 +13,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPushButton;
 class QTimer;
 
 namespace korvo::ui {
@@ -31,16 +33,28 @@ public:
     QLabel* ClockHint() const { return FClockHint; }
     QListWidget* clbDirectIQ() const { return FclbDirectIQ; }
     QTimer* StatUpdTimer() const { return FStatUpdTimer; }
+    TCycleStatistics& CycleStatistics() { return *FCycleStats; }
+    QLineEdit* edMinCycle() const { return FedMinCycle; }
+    QLineEdit* edMaxCycle() const { return FedMaxCycle; }
+    QLineEdit* edMeanCycle() const { return FedMeanCycle; }
+    QPushButton* btResetStats() const { return FbtResetStats; }
 
     void StatUpdTimerTimer();
 
 private:
     void FormCreate();
     void ShowClockState();
+    void ShowCycleStatistics();
 
     class TQtRunTimer;
     std::unique_ptr<TQtRunTimer> FRunTimer;
     std::unique_ptr<TStatisticsModel> FModel;
+    TSoftAG& FSoftAG;
+    std::unique_ptr<TCycleStatistics> FCycleStats;
+    QLineEdit* FedMinCycle = nullptr;
+    QLineEdit* FedMaxCycle = nullptr;
+    QLineEdit* FedMeanCycle = nullptr;
+    QPushButton* FbtResetStats = nullptr;
     QLineEdit* FedCycleTime = nullptr;
     QLineEdit* FedCmdPSec = nullptr;
     QCheckBox* FcbPLCClock = nullptr;
