@@ -391,7 +391,8 @@ private Q_SLOTS:
 
     void fullStartRegistersTheViewsAndTearsDownCleanly() {
         auto ide = std::make_unique<TIde>(QStringList{plp}, true);
-        QCOMPARE(ide->PLC().ConnectorCount(), size_t(3)); // main window, watch window, logic analyzer
+        // main window, cycle statistics of the performance window, watch window, logic analyzer
+        QCOMPARE(ide->PLC().ConnectorCount(), size_t(4));
         ide->Main->show();
         ide->Edit().ShowFile(0);
         ide->Main->ToolProgStepOverClick();

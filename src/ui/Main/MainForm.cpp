@@ -626,6 +626,8 @@ void TMainForm::NotifyModeChange() {
 }
 
 void TMainForm::NotifyPOUChange() {
+    if (FOnlineValues)
+        FOnlineValues->NotifyPOUChange();
     if (FSoftAG->FMode == MM_STEP)
         FToolProgStepOut->setEnabled(FSoftAG->GetSourcePOU() != FProjects->Project().MainPOU);
 }
