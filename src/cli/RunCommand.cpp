@@ -1,8 +1,8 @@
 // korvo-cli run: compile the sources and run whole PLC cycles on a virtual millisecond clock,
 // with inputs written from outside before chosen cycles and variables printed or traced.
 #include "Commands.h"
-#include "Sources.h"
 #include "DebugOptions.h"
+#include "Sources.h"
 #include "VisRun.h"
 
 #include "Compiler/CompileDriver.h"
@@ -255,6 +255,11 @@ int32_t LibraryLine(const std::string& library, const TPOUDesc& pou, int32_t lin
 } // namespace
 
 int RunCommand(const std::vector<std::string>& argsIn) {
+    for (const std::string& a : argsIn)
+        if (a == "--help") {
+            std::fputs(kRunUsage, stdout);
+            return 0;
+        }
     std::vector<std::string> args = argsIn;
     std::string stdlib, error;
     if (!TakeStdlibOption(args, stdlib, error)) {

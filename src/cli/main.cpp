@@ -21,7 +21,7 @@ const char* const kUsage = "usage: korvo-cli COMMAND [OPTIONS] SOURCES...\n"
                            "options:\n"
                            "  --stdlib FILE   standard function block library (default: standard.il next to\n"
                            "                  the program, then in the installed data folder)\n"
-                           "  --help          this text\n"
+                           "  --help          this text (run --help: the options of run)\n"
                            "  --version       program version\n"
                            "\n"
                            "exit codes: 0 success, 1 compile error, 2 runtime error, 3 usage or file error\n";
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     for (const std::string& a : args)
-        if (a == "--help") {
+        if (a == "--help" && command != "run") {
             std::fputs(kUsage, stdout);
             return 0;
         }

@@ -133,6 +133,14 @@ TEST(CliRun, UsageAndFileErrorsExitThree) {
     }
 }
 
+TEST(CliRun, HelpListsTheRunOptions) {
+    auto r = RunCli({"--help"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    for (const char* option : {"--cycles N", "--tick MS", "--set ADDR=VALUE", "--at K:ADDR=VALUE",
+                               "--print NAME", "--trace N1,N2", "--stats"})
+        EXPECT_NE(r.out.find(option), std::string::npos) << option;
+}
+
 TEST(CliRun, NoProgramAmongTheSources) {
     auto dir = std::filesystem::temp_directory_path() / "korvo_cli_run_test";
     std::filesystem::create_directories(dir);
