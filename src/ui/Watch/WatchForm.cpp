@@ -2,6 +2,7 @@
 #include "Watch/WatchForm.h"
 
 #include "Sim_ag/ForceTarget.h"
+#include "Watch/WatchForce.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -125,13 +126,7 @@ bool TWatchForm::WatchListContextPopup(int col, int row, const QPoint& globalPos
 }
 
 bool TWatchForm::RowTarget(int row, TForceTarget& target, std::string& error) const {
-    const TWatchList& list = FModel.CurrentList();
-    const TProjectDesc* project = FSoftAG.Data->ProjectDesc;
-    if (!project || row < 2 || size_t(row - 1) >= list.Rows.size() || list.POU != project->MainPOU) {
-        error = "Only variables of the PROGRAM can be forced";
-        return false;
-    }
-    return ResolveForceTarget(*project, list.Rows[size_t(row - 1)].VarName, target, error);
+    return WatchRowForceTarget(FSoftAG, FModel, row, target, error);
 }
 
 void TWatchForm::PrepareForceItems(int row) {
@@ -200,11 +195,7 @@ void TWatchForm::ReleaseAllForces() {
 }
 
 bool TWatchForm::RowForced(int row) const {
-    if (!FSoftAG.AnyForced())
-        return false;
-    TForceTarget t;
-    std::string error;
-    return RowTarget(row, t, error) && FSoftAG.FindForce(t.Adr, t.Bit, t.DataType);
+    return FSoftAG.AnyForced() && WatchRowForced(FSoftAG, FModel, row);
 }
 
 void TWatchForm::Refresh() {

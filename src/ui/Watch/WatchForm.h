@@ -39,8 +39,8 @@ public:
     // The pop-up request for a grid cell (column, model row: 1 = CR); shows the menu at
     // globalPos when the rules allow it and returns whether it did.
     bool WatchListContextPopup(int col, int row, const QPoint& globalPos);
-    // Where the display pop-up does not show: the forcing items alone, for a variable row of the
-    // main program or when something is forced. Returns whether it showed.
+    // Where the display pop-up does not show: the forcing items alone, for a forceable variable
+    // row or when something is forced. Returns whether it showed.
     bool ForcePopup(int row, const QPoint& globalPos);
 
     // Forcing by model row (2 = first variable); the text is an IL literal (42, 16#2A, 2#1, TRUE,
@@ -65,7 +65,7 @@ protected:
 private:
     void FormCreate();
     void Refresh();
-    // The force target of a model row: a variable of the main program's own list.
+    // The force target of a model row: a variable of the current list (not of a FUNCTION).
     bool RowTarget(int row, TForceTarget& target, std::string& error) const;
     void PrepareForceItems(int row);
     void ForceClicked();
