@@ -16,6 +16,7 @@
 #include <charconv>
 #include <filesystem>
 #include <list>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -138,12 +139,16 @@ bool WriteProjectFile(const std::string& path, const std::vector<std::string>& f
         error = "Cannot format the project file";
         return false;
     }
+    return WriteProjectFileText(std::move(out), path, crlf, error);
+}
+
+bool WriteProjectFileText(std::string text, const std::string& path, bool crlf, std::string& error) {
     // SimpleIni puts two empty lines between sections; the format has one.
-    for (size_t pos; (pos = out.find("\n\n\n")) != std::string::npos;)
-        out.erase(pos, 1);
+    for (size_t pos; (pos = text.find("\n\n\n")) != std::string::npos;)
+        text.erase(pos, 1);
     if (crlf)
-        out = JoinLines(SplitTextLines(out).Lines, TLineEnd::CRLF);
-    return WriteFileAtomic(path, out, error);
+        text = JoinLines(SplitTextLines(text).Lines, TLineEnd::CRLF);
+    return WriteFileAtomic(path, text, error);
 }
 
 } // namespace korvo

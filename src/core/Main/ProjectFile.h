@@ -43,6 +43,10 @@ bool ReadProjectFile(const std::string& path, TProjectFileData& data, std::strin
 // Writes ID, POU0.. for fileNames (full paths, stored relative to path) and POUCOUNT into the
 // project file, keeping the other sections and keys it holds (also POUk keys past the new
 // count). Written safely: on failure the old file is untouched and error holds the reason.
+// Writes the text SimpleIni formatted for a project file: one empty line between sections,
+// CR LF line ends when crlf, through a temporary file and rename.
+bool WriteProjectFileText(std::string text, const std::string& path, bool crlf, std::string& error);
+
 bool WriteProjectFile(const std::string& path, const std::vector<std::string>& fileNames, std::string& error);
 
 } // namespace korvo

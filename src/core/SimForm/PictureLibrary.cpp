@@ -1,6 +1,7 @@
 // Picture catalogue loading: pictures.inf entries, bitmap decoding, frame cutting, log lines.
 #include "SimForm/PictureLibrary.h"
 
+#include "Parser/Scanner.h"
 #include "errorlog/errorlog.h"
 
 #include <SimpleIni.h>
@@ -49,30 +50,6 @@ bool ReadHexColor(const std::string& s, uint32_t& out) {
         v = v * 16 + static_cast<uint32_t>(d);
     }
     out = v;
-    return true;
-}
-
-// Optional sign and decimal digits within 32 bits.
-bool ReadDecimal(const std::string& s, int32_t& out) {
-    size_t i = 0;
-    bool neg = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-        neg = s[i++] == '-';
-    if (i == s.size())
-        return false;
-    int64_t v = 0;
-    for (; i < s.size(); ++i) {
-        if (s[i] < '0' || s[i] > '9')
-            return false;
-        v = v * 10 + (s[i] - '0');
-        if (v > 0x80000000LL)
-            return false;
-    }
-    if (neg)
-        v = -v;
-    if (v > INT32_MAX || v < INT32_MIN)
-        return false;
-    out = static_cast<int32_t>(v);
     return true;
 }
 
@@ -262,7 +239,7 @@ bool TPictureLibrary::LoadEntries(std::vector<std::string> Entries, const std::s
         if (!ReadHexColor(rest.substr(0, c2), color))
             color = DefaultTransparent;
         int32_t frameCount = 1;
-        if (!ReadDecimal(rest.substr(c2 + 1), frameCount))
+        if (!VisStrToInt(rest.substr(c2 + 1), frameCount))
             frameCount = 1;
 
         TVisImage bmp;

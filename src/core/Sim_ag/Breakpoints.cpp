@@ -286,11 +286,7 @@ bool WriteBreakpointsSection(const std::string& projectFile, const TBreakpoints&
         error = "Cannot format the project file";
         return false;
     }
-    for (size_t pos; (pos = out.find("\n\n\n")) != std::string::npos;)
-        out.erase(pos, 1);
-    if (crlf)
-        out = JoinLines(SplitTextLines(out).Lines, TLineEnd::CRLF);
-    return WriteFileAtomic(projectFile, out, error);
+    return WriteProjectFileText(std::move(out), projectFile, crlf, error);
 }
 
 } // namespace korvo
