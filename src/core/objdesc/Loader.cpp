@@ -1,6 +1,8 @@
 // Description file loading loop and title scan.
 #include "objdesc/Loader.h"
 
+#include "Compiler/CompileDriver.h"
+
 #include <fstream>
 #include <sstream>
 
@@ -144,18 +146,7 @@ bool ReadSDFFileLines(const std::string& FileName, std::vector<std::string>& Lin
     ss << in.rdbuf();
     if (in.bad())
         return false;
-    const std::string text = ss.str();
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        Lines.push_back(std::move(line));
-        start = end + 1;
-    }
+    Lines = SplitLines(ss.str());
     return true;
 }
 
