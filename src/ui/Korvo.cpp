@@ -7,6 +7,7 @@
 #include "startscr/Splash.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 
 int main(int argc, char* argv[]) {
@@ -19,6 +20,10 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(KORVO_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("korvo"));
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/korvo-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
 
     auto* splash = new korvo::ui::TSplash;
     splash->show();
