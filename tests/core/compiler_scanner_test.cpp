@@ -12,9 +12,12 @@ struct ElementCase {
 
 TEST(Scanner, CutsLinesIntoElements) {
     const std::vector<ElementCase> cases = {
-        {"%IX0.1", {"%", "IX0", ".", "1"}},       {"x := 5", {"x", ":=", "5"}}, {"LD(x", {"LD", "(", "x"}},
-        {"AND(*c*)", {"AND", "(*", "c", "*)"}},   {"a;b", {"a", ""}}, // ';' belongs to no class: empty
-                                                                      // element, nothing consumed
+        {"%IX0.1", {"%", "IX0", ".", "1"}},
+        {"x := 5", {"x", ":=", "5"}},
+        {"LD(x", {"LD", "(", "x"}},
+        {"AND(*c*)", {"AND", "(*", "c", "*)"}},
+        {"a;b", {"a", ""}}, // ';' belongs to no class: empty
+                            // element, nothing consumed
         {"\tMotor_1,\tx", {"Motor_1", ",", "x"}},
     };
     for (const auto& c : cases) {
@@ -161,6 +164,7 @@ TEST(Literals, Values) {
         {"T#1s_", false, 0, 0},
         {"T#1x", false, 0, 0},
         {"T#24d20h31m23s647ms", true, 2147483647, -16},
+        {"T#5999999999999999DATE99", false, 0, 0}, // huge day count, then no unit: no overflow
         {"x", false, 0, 0},
         {"motor", false, 0, 0},
         {"1x", false, 0, 0},
@@ -189,6 +193,8 @@ TEST(Literals, Errors) {
         {"T#24d20h31m23s648ms", "TIME literal out of range"},
         {"T#50d", "TIME literal out of range"},
         {"T#99999999999999999999ms", "TIME literal out of range"},
+        {"T#99999999999999999999d", "TIME literal out of range"},
+        {"T#5999999999999999h", "TIME literal out of range"},
     };
     for (const auto& [text, message] : cases) {
         int32_t type = 0;

@@ -78,7 +78,12 @@ bool ReadDuration(std::string_view s, int64_t& ms) {
         if (last != NONE && number > limit[unit])
             return false;
         last = unit;
-        sum += number * factor[unit];
+        // Saturate before multiplying: a huge day count times the day's milliseconds would
+        // overflow 64 bits.
+        if (number > kSaturate / factor[unit])
+            sum = kSaturate;
+        else
+            sum += number * factor[unit];
         if (sum > kSaturate)
             sum = kSaturate;
         if (i < s.size() && s[i] == '_' && i + 1 < s.size())
