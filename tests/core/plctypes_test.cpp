@@ -35,7 +35,7 @@ TEST(TypeTable, SupportedTypesAndInitialImages) {
         if (InSet(SUPPORTEDTYPES, i))
             supported.insert(IECTYPES[i].TypeName);
     EXPECT_EQ(supported, (std::set<std::string>{"BOOL", "BYTE", "WORD", "DWORD", "SINT", "INT", "DINT",
-                                                 "USINT", "UINT", "UDINT", "TIME"}));
+                                                "USINT", "UINT", "UDINT", "TIME"}));
     EXPECT_EQ(IECTYPES[DT_DATE].Initial[0], 0x21);
     EXPECT_EQ(IECTYPES[DT_DATE].Initial[1], 0x02);
     EXPECT_EQ(IECTYPES[DT_DATE_AND_TIME].Initial[3], 0x21);
@@ -83,11 +83,16 @@ TEST(KeywordTable, FixedIdsAndLookup) {
         bool supported;
     };
     const Case cases[] = {
-        {"FUNCTION", 0x4F, KG_PROGFB, true},        {"function_block", 0x50, KG_PROGFB, true},
-        {"Program", 0x7A, KG_PROGFB, true},         {"END_FUNCTION", 0x36, KG_ENDPROGFB, true},
-        {"END_FUNCTION_BLOCK", 0x37, KG_ENDPROGFB, true}, {"END_PROGRAM", 0x39, KG_ENDPROGFB, true},
-        {"VAR", 0xBB, KG_VARDEC, true},             {"VAR_INPUT", 0xBF, KG_VARDEC, true},
-        {"VAR_OUTPUT", 0xC1, KG_VARDEC, true},      {"END_VAR", 0x40, KG_RESERVED, true},
+        {"FUNCTION", 0x4F, KG_PROGFB, true},
+        {"function_block", 0x50, KG_PROGFB, true},
+        {"Program", 0x7A, KG_PROGFB, true},
+        {"END_FUNCTION", 0x36, KG_ENDPROGFB, true},
+        {"END_FUNCTION_BLOCK", 0x37, KG_ENDPROGFB, true},
+        {"END_PROGRAM", 0x39, KG_ENDPROGFB, true},
+        {"VAR", 0xBB, KG_VARDEC, true},
+        {"VAR_INPUT", 0xBF, KG_VARDEC, true},
+        {"VAR_OUTPUT", 0xC1, KG_VARDEC, true},
+        {"END_VAR", 0x40, KG_RESERVED, true},
         {"get_time", 0xC7, KG_PREDEF_FUNCS, true},
     };
     for (const Case& c : cases) {

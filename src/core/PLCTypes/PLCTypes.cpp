@@ -42,6 +42,8 @@ const std::array<TTypeDesc, OTHERTYPECOUNT> OTHERTYPES = {{
     {"ANY_BIT/ANY_NUM", 32, TDT_Type::NUMERIC, -1, Bytes8()},
 }};
 
+// One row per instruction and per keyword, so the tables read as tables.
+// clang-format off
 // Name, MicroCmd, Modifiers, OpdNum, OpdTypes[1]
 const std::array<TAWLCmdDesc, MAXAWLCOMMAND + 1> AWLCOMMANDS = {{
     {"LD", 0x10, 0, 1, {0, TOpdTypes(OpdBit(OTFRETURN) | OpdBit(OTDIRECTADR) | OpdBit(OTLITERAL) | OpdBit(OTVAR))}}, // 0
@@ -261,6 +263,7 @@ const std::array<TKeyword, KEYWORDNUM + 1> KEYWORDS = {{
     {0xC4, KG_AWLCMD, 11, "XORN", true}, // 154
     {0xC7, KG_PREDEF_FUNCS, 0, "GET_TIME", true}, // 155
 }};
+// clang-format on
 
 std::string UpperCase(std::string_view s) {
     std::string r(s);
