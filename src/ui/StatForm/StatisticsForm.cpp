@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace korvo::ui {
 
 class TStatisticsForm::TQtRunTimer final : public IRunTimer {
@@ -36,6 +38,17 @@ TStatisticsForm::~TStatisticsForm() {
     FSoftAG.RemoveConnector(FCycleStats.get());
 }
 
+namespace {
+
+// Numbers right-aligned in a field wide enough for ten digits (the largest cycle time or
+// command count the soft PLC reports).
+void SizeNumberEdit(QLineEdit* edit) {
+    edit->setAlignment(Qt::AlignRight);
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) + 16);
+}
+
+} // namespace
+
 void TStatisticsForm::FormCreate() {
     setObjectName(QStringLiteral("StatisticsForm"));
     setWindowTitle(QStringLiteral("Performance"));
@@ -46,6 +59,7 @@ void TStatisticsForm::FormCreate() {
     FedCycleTime = new QLineEdit(this);
     FedCycleTime->setObjectName(QStringLiteral("edCycleTime"));
     FedCycleTime->setReadOnly(true);
+    SizeNumberEdit(FedCycleTime);
     grid->addWidget(new QLabel(QStringLiteral("Cycle exec. time:"), this), 0, 0);
     grid->addWidget(FedCycleTime, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("ms"), this), 0, 2);
@@ -53,6 +67,7 @@ void TStatisticsForm::FormCreate() {
     FedCmdPSec = new QLineEdit(this);
     FedCmdPSec->setObjectName(QStringLiteral("edCmdPSec"));
     FedCmdPSec->setReadOnly(true);
+    SizeNumberEdit(FedCmdPSec);
     grid->addWidget(new QLabel(QStringLiteral("Commands per sec:"), this), 1, 0);
     grid->addWidget(FedCmdPSec, 1, 1);
 
@@ -61,6 +76,7 @@ void TStatisticsForm::FormCreate() {
         auto* edit = new QLineEdit(QStringLiteral("-"), this);
         edit->setObjectName(QString::fromLatin1(name));
         edit->setReadOnly(true);
+        SizeNumberEdit(edit);
         grid->addWidget(new QLabel(QString::fromLatin1(caption), this), row, 0);
         grid->addWidget(edit, row, 1);
         return edit;
@@ -81,6 +97,7 @@ void TStatisticsForm::FormCreate() {
     FedPLCClock = new QLineEdit(QStringLiteral("5"), this);
     FedPLCClock->setObjectName(QStringLiteral("edPLCClock"));
     FedPLCClock->setEnabled(false);
+    SizeNumberEdit(FedPLCClock);
     grid->addWidget(FcbPLCClock, 6, 0);
     grid->addWidget(FedPLCClock, 6, 1);
     grid->addWidget(new QLabel(QStringLiteral("ms"), this), 6, 2);
@@ -121,7 +138,7 @@ void TStatisticsForm::FormCreate() {
     connect(FStatUpdTimer, &QTimer::timeout, this, &TStatisticsForm::StatUpdTimerTimer);
     FStatUpdTimer->start();
 
-    resize(260, 520);
+    resize(std::max(260, sizeHint().width()), 520);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.right() + 1 - width() - 20, area.top() + 80);
