@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 using namespace korvo;
@@ -187,22 +185,19 @@ TEST(Limits, VisualizationFunctionWith624Commands) {
     EXPECT_EQ(plc.Mem[16], 1);
 
     // Run against the soft PLC through a headless window.
-    const auto dir = std::filesystem::temp_directory_path() / ("korvo-limits-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    {
-        std::ofstream out(dir / "big.sdf");
-        for (const auto& s : VisLines(bells))
-            out << s << "\r\n";
-    }
+    vistest::TScratchDir dir;
+    std::string sdf;
+    for (const auto& s : VisLines(bells))
+        sdf += s + "\r\n";
+    vistest::WriteText(dir.Path / "big.sdf", sdf);
     ILMachine m;
     ASSERT_TRUE(m.Load(Program("  LD A\n  ST A\n"))) << m.Error;
     THeadlessVis vis(m.AG, &lib);
-    ASSERT_TRUE(vis.Open((dir / "big.sdf").string()));
+    ASSERT_TRUE(vis.Open((dir.Path / "big.sdf").string()));
     std::string e;
     ASSERT_TRUE(vis.MouseDown("LAMP", e)) << e;
     EXPECT_EQ(vis.Beeps(), bells);
     EXPECT_EQ(m.AG.Data->QBuf[0], 1);
-    std::filesystem::remove_all(dir);
 
     TVisDescription over;
     EXPECT_FALSE(LoadSDFLines(VisLines(bells + 1), TVisContext{&lib, &host}, over, err));

@@ -1,32 +1,21 @@
 // A BMP header claiming millions of rows in a file of a few bytes: loading read one failing
 // byte at a time from the file for every missing pixel and took minutes. Found by fuzz_pictures
 // (tests/fixtures/fuzz/pictures_tall_bmp.bin, files separated by "@@FILE@@" lines).
+#include "ProjectFakes.h"
 #include "SimForm/PictureLibrary.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 using namespace korvo;
+using korvo::testkit::ScratchDir;
 
 namespace {
-
-struct ScratchDir {
-    std::filesystem::path Path =
-        std::filesystem::temp_directory_path() / ("korvo-regr-bmp-" + std::to_string(::getpid()));
-    ScratchDir() { std::filesystem::create_directories(Path); }
-    ~ScratchDir() { std::filesystem::remove_all(Path); }
-    void Write(const std::string& Name, const std::string& Bytes) const {
-        std::ofstream(Path / Name, std::ios::binary) << Bytes;
-    }
-};
 
 void Put32(std::string& s, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i)
@@ -76,7 +65,7 @@ TEST(RegressionPictures, FuzzInputLoadsQuicklyWithErrors) {
     hooks.LogErr = [&](const std::string& s) { errors.push_back(s); };
     TPictureLibrary lib;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(lib.Load(dir.Path.string(), hooks));
+    EXPECT_FALSE(lib.Load(dir.str(), hooks));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_FALSE(errors.empty());
     EXPECT_EQ(lib.ALIASES.size(), lib.BITMAPS.size());
@@ -99,8 +88,7 @@ TEST(RegressionPictures, OversizedHeadersAreNotReadable) {
         dir.Write("p.bmp", BMPHeader(c.W, c.H, c.Readable ? stride * c.H : 64));
         TVisImage img;
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(TPictureLibrary::LoadBitmapFile((dir.Path / "p.bmp").string(), img), c.Readable)
-            << c.W << "x" << c.H;
+        EXPECT_EQ(TPictureLibrary::LoadBitmapFile(dir / "p.bmp", img), c.Readable) << c.W << "x" << c.H;
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << c.W << "x" << c.H;
         if (c.Readable) {
             EXPECT_EQ(img.Width, int32_t(c.W));
@@ -112,6 +100,6 @@ TEST(RegressionPictures, OversizedHeadersAreNotReadable) {
     dir.Write("t.bmp", BMPHeader(1000, 1000, 64));
     TVisImage img;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(TPictureLibrary::LoadBitmapFile((dir.Path / "t.bmp").string(), img));
+    EXPECT_TRUE(TPictureLibrary::LoadBitmapFile(dir / "t.bmp", img));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
