@@ -7,6 +7,7 @@
 #include "startscr/Splash.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <QMessageBox>
 
@@ -20,9 +21,11 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(KORVO_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("korvo"));
+    // Every size the program was built with (src/ui/CMakeLists.txt); Qt picks one per use.
     QIcon icon;
-    for (const int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/korvo-%1.png").arg(size), QSize(size, size));
+    const QDir icons(QStringLiteral(":/icons"));
+    for (const QString& name : icons.entryList(QDir::Files))
+        icon.addFile(icons.filePath(name));
     QApplication::setWindowIcon(icon);
 
     auto* splash = new korvo::ui::TSplash;
