@@ -25,6 +25,10 @@ namespace {
 
 constexpr int ToolBarHeight = 26;
 
+TVisRect ToVisRect(const QRect& g) {
+    return {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+}
+
 QColor ArgbColor(uint32_t c) {
     return QColor::fromRgba(c);
 }
@@ -227,12 +231,10 @@ void TSimForm::DragWindowMouseMove(QWidget* sender, QPoint p) {
         auto* w = qobject_cast<QWidget*>(o);
         if (!w || w->isWindow() || w->isHidden())
             continue;
-        const QRect g = w->geometry();
-        siblings.push_back({g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
+        siblings.push_back(ToVisRect(w->geometry()));
     }
-    const QRect g = geometry();
-    const TVisRect bounds{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
-    if (auto pos = FSim.FDrag.Move({c.x(), c.y()}, bounds, area->width(), area->height(), siblings))
+    if (auto pos =
+            FSim.FDrag.Move({c.x(), c.y()}, ToVisRect(geometry()), area->width(), area->height(), siblings))
         move(pos->X, pos->Y);
 }
 
