@@ -50,6 +50,33 @@ TEST(OnlineValues, LinesOfTheCycleThroughACall) {
     rig.ag.RemoveConnector(&values);
 }
 
+// Fed only part of the time (the IDE stops feeding while the values are switched off): after a
+// restart nothing old is shown, and the lines begun after it are recorded at the right level.
+TEST(OnlineValues, RestartFollowsFromThePresentPosition) {
+    DebugRig rig;
+    TOnlineValues values(rig.ag);
+    rig.ag.AddConnector(&values);
+    rig.ag.SetMode(MM_STEP);
+    rig.ag.Clock(); // input phase
+    rig.ag.Clock(); // 6 LD X
+    rig.ag.RemoveConnector(&values);
+    while (rig.ag.RunningPOUNum != 2) // unobserved: 7 ADD 1 .. into the block
+        rig.ag.Clock();
+    rig.ag.Clock(); // the block's first line, unobserved
+    values.Restart();
+    EXPECT_TRUE(values.Empty());
+    rig.ag.AddConnector(&values);
+    rig.ag.Clock(); // 8 in the block
+    EXPECT_TRUE(Texts(values, rig.mainPOU).empty());
+    EXPECT_EQ(Texts(values, rig.adderPOU), (std::map<int32_t, std::string>{{8, "INT 2"}}));
+    rig.ag.StepOut(); // the return: the block's last line; the call began before the restart
+    EXPECT_EQ(Texts(values, rig.adderPOU).count(9), 1u);
+    EXPECT_TRUE(Texts(values, rig.mainPOU).empty());
+    rig.ag.Clock(); // 12, begun after the restart
+    EXPECT_EQ(Texts(values, rig.mainPOU).count(12), 1u);
+    rig.ag.RemoveConnector(&values);
+}
+
 TEST(OnlineValues, TextOfEveryKindOfCR) {
     struct Case {
         int32_t type;

@@ -194,6 +194,24 @@ private slots:
         QVERIFY(!ide->Edit().DebugLineShown(9));
     }
 
+    // Switched off, the values are not followed; switched on after steps were missed, they
+    // start afresh instead of showing lines of an earlier step as current.
+    void onlineValuesSwitchedOffAreNotFollowed() {
+        QVERIFY(ide->Edit().ToggleBreakpoint(9)); // ST COUNT
+        RunToHalt();
+        QVERIFY(!ed()->annotation(8).isEmpty());
+        ide->Main->MenuOnlineValues()->setChecked(false);
+        ide->Main->ToolProgStepOverClick(); // ST COUNT, unobserved
+        ide->Main->ToolProgStepOverClick(); // LD START, unobserved
+        ide->Main->MenuOnlineValues()->setChecked(true);
+        QVERIFY(!ide->Edit().HasLineAnnotations());
+        QVERIFY(ed()->annotation(8).isEmpty());
+        ide->Main->ToolProgStepOverClick(); // line 11, observed again
+        QVERIFY(ide->Edit().HasLineAnnotations());
+        QVERIFY(ed()->annotation(8).isEmpty());
+        QVERIFY(!ed()->annotation(11).isEmpty());
+    }
+
     void runWithoutBreakpointsKeepsRunning() {
         ide->Main->ToolProgStart()->click();
         QTest::qWait(100);

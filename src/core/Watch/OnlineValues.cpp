@@ -21,6 +21,15 @@ void TOnlineValues::Clear() {
     FCount = 0;
 }
 
+void TOnlineValues::Restart() {
+    Clear();
+    FAt.fill(TPos{});
+    const TSoftAG& ag = FSoftAG;
+    FLevel = FLive = ag.RunningPOUNum;
+    if (ag.Data->Cycle == PROG && FLevel >= 1 && FLevel <= MAX_CALLED_POU_COUNT)
+        FAt[FLevel] = TPos{ag.GetSourcePOU(), ag.GetSourceLine()};
+}
+
 void TOnlineValues::NotifyModeChange() {
     if (FSoftAG.FMode != MM_STEP)
         Clear();

@@ -35,6 +35,10 @@ public:
     std::vector<TLineValue> Lines(int32_t pou) const;
     bool Empty() const { return FCount == 0; }
     void Clear();
+    // Forgets the values and the remembered positions and starts following from the soft PLC's
+    // present position, as if newly attached: for a viewer that stopped feeding the
+    // notifications for a while.
+    void Restart();
 
 private:
     void Record(int32_t pou, int32_t line, const TCR& cr);

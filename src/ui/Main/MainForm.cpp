@@ -327,7 +327,13 @@ void TMainForm::CreateMenus() {
     FMenuOnlineValues->setObjectName(QStringLiteral("MenuOnlineValues"));
     FMenuOnlineValues->setCheckable(true);
     FMenuOnlineValues->setChecked(true);
-    connect(FMenuOnlineValues, &QAction::toggled, this, [this] { UpdateOnlineValues(); });
+    connect(FMenuOnlineValues, &QAction::toggled, this, [this](bool on) {
+        if (on && FOnlineValuesMissed && FOnlineValues)
+            FOnlineValues->Restart();
+        if (on)
+            FOnlineValuesMissed = false;
+        UpdateOnlineValues();
+    });
     QAction* perf = view->addAction(QStringLiteral("&Performance"));
     perf->setObjectName(QStringLiteral("MenuViewPerformance"));
     connect(perf, &QAction::triggered, this, [this] {
@@ -410,6 +416,15 @@ void TMainForm::EnableOnlineValues() {
     if (FOnlineValues)
         return;
     FOnlineValues = std::make_unique<TOnlineValues>(*FSoftAG);
+}
+
+bool TMainForm::FollowOnlineValues() {
+    if (!FOnlineValues)
+        return false;
+    if (FMenuOnlineValues && FMenuOnlineValues->isChecked())
+        return true;
+    FOnlineValuesMissed = true;
+    return false;
 }
 
 void TMainForm::UpdateOnlineValues() {
@@ -626,14 +641,14 @@ void TMainForm::NotifyModeChange() {
 }
 
 void TMainForm::NotifyPOUChange() {
-    if (FOnlineValues)
+    if (FollowOnlineValues())
         FOnlineValues->NotifyPOUChange();
     if (FSoftAG->FMode == MM_STEP)
         FToolProgStepOut->setEnabled(FSoftAG->GetSourcePOU() != FProjects->Project().MainPOU);
 }
 
 void TMainForm::NotifyStep(TCycle WasCycle) {
-    if (FOnlineValues)
+    if (FollowOnlineValues())
         FOnlineValues->NotifyStep(WasCycle);
     if (FSoftAG->FMode == MM_STEP) {
         ShowSourcePosition();

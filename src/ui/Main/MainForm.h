@@ -147,6 +147,10 @@ private:
     std::unique_ptr<ProjectManager> FProjects;
     std::unique_ptr<TSoftAG> FSoftAG;
     std::unique_ptr<TOnlineValues> FOnlineValues;
+    // Online values are followed only while shown; steps missed while they were off make them
+    // start afresh when switched on again.
+    bool FollowOnlineValues();
+    bool FOnlineValuesMissed = false;
     TEditForm* FEditForm = nullptr;
     QWidget* FWatchForm = nullptr;
     QWidget* FStatisticsForm = nullptr;
